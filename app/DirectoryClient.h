@@ -1,0 +1,40 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "nds/NwAttributes.h"
+
+namespace welcomer {
+
+/// What the program needs of the directory client: the current user's directory name and the
+/// three value operations on one attribute of one object. Every call reports failure by its
+/// result only; none throws and none shows anything.
+class DirectoryClient {
+ public:
+  virtual ~DirectoryClient() = default;
+
+  /// The current user's full directory name; empty when there is no directory.
+  virtual std::string LoginID() = 0;
+
+  /// Appends every value of `attribute` of `objectName` to `values`, in the order the directory
+  /// delivers them. True when `values` holds at least one entry afterwards (earlier entries
+  /// count too). An empty `contextName` means the default context.
+  virtual bool ReadAttributeValues(const std::string& contextName, const std::string& objectName,
+                                   TNWDSAttribute attribute, std::vector<std::string>& values) = 0;
+
+  /// Adds `value` as one further value of the attribute; true when the directory accepted it.
+  virtual bool AddAttributeValue(const std::string& contextName, const std::string& objectName,
+                                 TNWDSAttribute attribute, const std::string& value) = 0;
+
+  /// Removes the value equal to `value`; true when the directory accepted the removal.
+  virtual bool RemoveAttributeValue(const std::string& contextName, const std::string& objectName,
+                                    TNWDSAttribute attribute, const std::string& value) = 0;
+};
+
+/// Creates the program's directory client. It always succeeds: without a usable client it gives
+/// one whose LoginID is empty and whose every operation fails without doing anything.
+std::unique_ptr<DirectoryClient> CreateNetWareClient();
+
+}  // namespace welcomer

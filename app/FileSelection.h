@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+
+#include "app/DirectoryClient.h"
+#include "app/StringList.h"
+#include "platform/FileSearch.h"
+
+namespace welcomer {
+
+/// The stamp of a found file: its size (low 32 bits, signed), a blank, and its last-write time
+/// in local packed FAT form, both in decimal.
+std::string FileStamp(const FoundFile& file);
+
+/// True for a search result that may be shown: not hidden, system, volume label or directory.
+bool IsShowable(const FoundFile& file);
+
+/// Replaces `displayList` by one path=stamp entry per file that the `/@` specification finds:
+/// a file, a pattern, or a directory (all its files). Keys are the upper-cased directory part
+/// of the specification followed by the found name; a key found twice keeps one entry.
+void SelectBySpecification(const std::string& specification, StringList& displayList,
+                           FileSearcher& searcher);
+
+/// Turns each file argument of `displayList` into argument=stamp of its first match; drops the
+/// arguments that match nothing, reporting each in verbose mode.
+void SelectByArguments(StringList& displayList, bool verbose, FileSearcher& searcher);
+
+/// Drops each entry whose stamp equals the one stored for its path, and removes from the
+/// directory the stored record of each entry whose stamp differs. In verbose mode first lists
+/// the files to track. Linear in the sizes of both lists.
+void DetectChanges(StringList& displayList, const StringList& storedEntries, bool verbose,
+                   DirectoryClient* client);
+
+/// The question asked when no file is left; `atGiven` leaves out the hint to use `/@`.
+std::string NoFileQuestion(bool atGiven);
+
+}  // namespace welcomer

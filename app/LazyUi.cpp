@@ -1,0 +1,48 @@
+#include "app/LazyUi.h"
+
+#include <cstdio>
+
+#include "platform/Display.h"
+#include "platform/DynamicLibrary.h"
+
+namespace welcomer {
+
+LazyUi::LazyUi(int& argc, char** argv, std::string libraryFolder)
+    : argc_(argc), argv_(argv), libraryFolder_(std::move(libraryFolder)) {}
+
+UiModule* LazyUi::Module() {
+  if (tried_)
+    return module_;
+  tried_ = true;
+  // Qt aborts the process when it cannot open a display; look before loading anything.
+  if (!HasDisplayEnvironment() || libraryFolder_.empty())
+    return nullptr;
+  void* library = LoadLibraryAt(libraryFolder_ + kUiModuleFileName);
+  auto create =
+      reinterpret_cast<CreateUiModuleFunction>(FindLibrarySymbol(library, kUiModuleEntryName));
+  if (create == nullptr) {
+    std::fprintf(stderr, "welcomer: the GUI module %s%s could not be loaded\n",
+                 libraryFolder_.c_str(), kUiModuleFileName);
+    return nullptr;
+  }
+  UiModule* module = create(&argc_, argv_);
+  if (module != nullptr && module->Start())
+    module_ = module;
+  return module_;
+}
+
+bool LazyUi::Show(BoxKind kind, const std::string& text) {
+  UiModule* module = Module();
+  return module ? module->MessageBoxes().Show(kind, text) : fallback_.Show(kind, text);
+}
+
+int LazyUi::RunInformationWindow(RunState& state,
+                                 const std::function<bool(const std::string&)>& addStateEntry) {
+  if (UiModule* module = Module())
+    return module->RunInformationWindow(state, addStateEntry);
+  std::fprintf(stderr, "welcomer: no display: %zu changed page(s) cannot be shown\n",
+               state.DisplayList.Count());
+  return 0;
+}
+
+}  // namespace welcomer

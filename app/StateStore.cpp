@@ -1,0 +1,54 @@
+#include "app/StateStore.h"
+
+#include <vector>
+
+#include "netware/Nwtools.h"
+
+namespace welcomer {
+namespace {
+
+// The state always lives in the default context: the context name stays empty.
+const std::string kDefaultContext;
+
+}  // namespace
+
+void ReadStateEntries(DirectoryClient* client, StringList& storedEntries) {
+  storedEntries.Clear();
+  if (client == nullptr)
+    return;
+  std::vector<std::string> values;
+  if (!client->ReadAttributeValues(kDefaultContext, client->LoginID(), kStateAttribute, values)) {
+    return;
+  }
+  for (std::string& value : values) {
+    if (value.starts_with(kStatePrefix))
+      storedEntries.Add(std::move(value));
+  }
+}
+
+bool AddStateEntry(DirectoryClient* client, const std::string& entry) {
+  if (client == nullptr || entry.size() > kMaxEntryLength)
+    return false;
+  return client->AddAttributeValue(kDefaultContext, client->LoginID(), kStateAttribute, entry);
+}
+
+bool RemoveStateEntry(DirectoryClient* client, const std::string& entry) {
+  if (client == nullptr || entry.size() > kMaxEntryLength)
+    return false;
+  return client->RemoveAttributeValue(kDefaultContext, client->LoginID(), kStateAttribute, entry);
+}
+
+bool RemoveAllStateEntries(DirectoryClient* client, const StringList& entries, bool verbose) {
+  bool removed = true;
+  for (size_t i = 0; i < entries.Count() && removed; ++i) {
+    removed = RemoveStateEntry(client, entries[i]);
+  }
+  if (!removed) {
+    ShowError("Error removing Welcomer entrys from NDS");
+  } else if (verbose) {
+    ShowInfo("Succesfully removed Welcomer entrys from NDS");
+  }
+  return removed;
+}
+
+}  // namespace welcomer

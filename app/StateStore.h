@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+
+#include "app/DirectoryClient.h"
+#include "app/StringList.h"
+#include "nds/NwAttributes.h"
+
+namespace welcomer {
+
+/// The attribute of the user's own object that holds the state entries: "L".
+inline constexpr TNWDSAttribute kStateAttribute = TNWDSAttribute::ndsAttrL;
+
+/// Every state entry begins with this, in this letter case.
+inline constexpr std::string_view kStatePrefix = "Welcomer.";
+/// The key of the run-once record.
+inline constexpr std::string_view kRunOnceKey = "Welcomer.RunOnce";
+/// The key of a file record is this followed by the file's path.
+inline constexpr std::string_view kFileRecordPrefix = "Welcomer.File.";
+
+/// The longest entry the directory takes in one add or remove (its 256-byte buffer less the
+/// terminator). Longer entries are not sent at all: a cut entry would be a different entry.
+inline constexpr size_t kMaxEntryLength = 255;
+
+/// Fills `storedEntries` with the user's state entries: the values of "L" of the user's object
+/// that begin with kStatePrefix, in the order the directory gave them. Left empty when the read
+/// fails; nothing is reported. `client` may be null: nothing is read then.
+void ReadStateEntries(DirectoryClient* client, StringList& storedEntries);
+
+/// Adds `entry` as one further value of "L" of the user's object; true when the directory
+/// accepted it. An entry longer than kMaxEntryLength is refused without a directory call.
+bool AddStateEntry(DirectoryClient* client, const std::string& entry);
+
+/// Removes the value of "L" equal to `entry`; true when the directory accepted the removal. An
+/// entry longer than kMaxEntryLength is refused without a directory call.
+bool RemoveStateEntry(DirectoryClient* client, const std::string& entry);
+
+/// Removes `entries` one by one in list order and stops at the first failure. Shows the error
+/// box on failure, the success box in verbose mode. Returns whether all were removed.
+bool RemoveAllStateEntries(DirectoryClient* client, const StringList& entries, bool verbose);
+
+}  // namespace welcomer

@@ -1,0 +1,36 @@
+#include <clocale>
+
+#include "app/Init_Unit.h"
+#include "app/LazyUi.h"
+#include "app/StateStore.h"
+#include "netware/MessageBox.h"
+#include "platform/Clock.h"
+#include "platform/FileSearch.h"
+#include "platform/LocaleFormat.h"
+#include "platform/ProcessLauncher.h"
+#include "platform/ProgramFolder.h"
+
+int main(int argc, char** argv) {
+  using namespace welcomer;
+  // The run-once record is dated in the user's own month names and separators.
+  std::setlocale(LC_TIME, "");
+
+  LazyUi ui(argc, argv, ProgramLibraryFolder());
+  SetMessageBoxPresenter(&ui);
+
+  PosixFileSearcher files;
+  PosixProcessLauncher launcher;
+  SystemClock clock;
+  StartUpServices services{files, launcher, clock, CurrentDateTimeFormat()};
+  RunState state;
+  const StartUpResult result = StartUp(ArgumentsFrom(argc, argv), state, services);
+
+  int exitCode = result.exitCode;
+  if (result.showWindow) {
+    exitCode = ui.RunInformationWindow(state, [&state](const std::string& entry) {
+      return AddStateEntry(state.NetWareClient.get(), entry);
+    });
+  }
+  SetMessageBoxPresenter(nullptr);
+  return exitCode;
+}

@@ -1,0 +1,21 @@
+#include <dlfcn.h>
+
+#include "platform/DynamicLibrary.h"
+
+namespace welcomer {
+
+void* LoadLibraryAt(const std::string& absolutePath) {
+  // Only absolute paths: a bare name would make the loader search the library path and a
+  // relative one the current directory, and either could plant a foreign library on us.
+  if (absolutePath.empty() || absolutePath[0] != '/')
+    return nullptr;
+  return ::dlopen(absolutePath.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
+void* FindLibrarySymbol(void* library, const char* name) {
+  if (library == nullptr)
+    return nullptr;
+  return ::dlsym(library, name);
+}
+
+}  // namespace welcomer

@@ -1,0 +1,81 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <memory>
+
+#include "netware/AsciiText.h"
+#include "platform/FileSearch.h"
+#include "platform/PathCase.h"
+
+namespace welcomer {
+namespace {
+
+struct DirCloser {
+  void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+uint32_t AttributesOf(const std::string& name, const struct stat& st) {
+  uint32_t attributes = 0;
+  if (S_ISDIR(st.st_mode)) {
+    attributes |= kAttrDirectory;
+  } else if (S_ISREG(st.st_mode)) {
+    attributes |= kAttrArchive;
+  } else {
+    attributes |= kAttrSystem;
+  }
+  if (!name.empty() && name[0] == '.')
+    attributes |= kAttrHidden;
+  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    attributes |= kAttrReadOnly;
+  return attributes;
+}
+
+}  // namespace
+
+std::vector<FoundFile> PosixFileSearcher::Find(const std::string& pattern) {
+  std::vector<FoundFile> results;
+  const size_t slash = pattern.rfind('/');
+  const std::string directoryPart = slash == std::string::npos ? "" : pattern.substr(0, slash + 1);
+  const std::string namePart = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+  if (namePart.empty())
+    return results;
+
+  const std::string directory =
+      directoryPart.empty() ? std::string(".") : ResolvePathIgnoringCase(directoryPart);
+  const bool wildcard = HasWildcard(namePart);
+  if (!wildcard) {
+    // The exact spelling is the common case and needs no directory scan.
+    struct stat st;
+    if (::stat(JoinPath(directory, namePart).c_str(), &st) == 0) {
+      results.push_back(
+          {namePart, static_cast<uint64_t>(st.st_size), st.st_mtime, AttributesOf(namePart, st)});
+      return results;
+    }
+  }
+  std::unique_ptr<DIR, DirCloser> dir(::opendir(directory.c_str()));
+  if (!dir)
+    return results;
+  const int dirFd = ::dirfd(dir.get());
+
+  while (const dirent* entry = ::readdir(dir.get())) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..")
+      continue;
+    if (wildcard ? !MatchesWildcard(namePart, name) : !SameTextAscii(name, namePart))
+      continue;
+    struct stat st;
+    // Follow links, as the original platform reports the file a shortcut-free path names; a
+    // dangling link names nothing.
+    if (::fstatat(dirFd, name.c_str(), &st, 0) != 0)
+      continue;
+    FoundFile found{name, static_cast<uint64_t>(st.st_size), st.st_mtime, AttributesOf(name, st)};
+    results.push_back(std::move(found));
+    // A plain name names one file: the first case-insensitive match.
+    if (!wildcard)
+      break;
+  }
+  return results;
+}
+
+}  // namespace welcomer

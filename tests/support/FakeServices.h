@@ -1,0 +1,92 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "app/DirectoryClient.h"
+#include "netware/MessageBox.h"
+#include "platform/Clock.h"
+#include "platform/ProcessLauncher.h"
+
+namespace welcomer::testing {
+
+/// One box as the program asked for it.
+struct ShownBox {
+  BoxKind kind;
+  std::string text;
+  bool operator==(const ShownBox&) const = default;
+};
+
+/// Records every box and answers questions from a queue (No when the queue is empty). Installs
+/// itself for the lifetime of the object.
+class RecordingMessageBoxes : public MessageBoxPresenter {
+ public:
+  RecordingMessageBoxes();
+  ~RecordingMessageBoxes() override;
+  bool Show(BoxKind kind, const std::string& text) override;
+
+  std::vector<ShownBox> shown;
+  std::deque<bool> answers;
+
+ private:
+  MessageBoxPresenter* previous_;
+};
+
+/// An in-memory directory with one object. Records every call; each operation can be told to
+/// fail. Values compare exactly (a stricter directory than the real one, which is what tests of
+/// the program's own logic want).
+class FakeDirectoryClient : public DirectoryClient {
+ public:
+  struct Call {
+    std::string operation;  ///< "read", "add" or "remove"
+    std::string contextName;
+    std::string objectName;
+    TNWDSAttribute attribute;
+    std::string value;
+  };
+
+  std::string LoginID() override { return loginId; }
+  bool ReadAttributeValues(const std::string& contextName, const std::string& objectName,
+                           TNWDSAttribute attribute, std::vector<std::string>& out) override;
+  bool AddAttributeValue(const std::string& contextName, const std::string& objectName,
+                         TNWDSAttribute attribute, const std::string& value) override;
+  bool RemoveAttributeValue(const std::string& contextName, const std::string& objectName,
+                            TNWDSAttribute attribute, const std::string& value) override;
+
+  /// Number of recorded calls of one operation.
+  size_t CountOf(const std::string& operation) const;
+
+  std::string loginId = "CN=Admin.O=Org";
+  std::vector<std::string> values;  ///< the attribute's values, in order
+  bool failRead = false;
+  bool failAdd = false;
+  int failRemoveAt = -1;  ///< the zero-based remove call that fails; -1 for none
+  std::vector<Call> calls;
+};
+
+/// A clock that always says the same time.
+class FixedClock : public Clock {
+ public:
+  explicit FixedClock(LocalDateTime now) : now_(now) {}
+  LocalDateTime Now() override {
+    ++reads;
+    return now_;
+  }
+  int reads = 0;
+
+ private:
+  LocalDateTime now_;
+};
+
+/// Records the command lines it is asked to start and starts nothing.
+class RecordingLauncher : public ProcessLauncher {
+ public:
+  bool StartDetached(const std::string& commandLine) override {
+    started.push_back(commandLine);
+    return true;
+  }
+  std::vector<std::string> started;
+};
+
+}  // namespace welcomer::testing

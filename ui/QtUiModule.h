@@ -1,0 +1,29 @@
+#pragma once
+
+#include <memory>
+
+#include "app/UiModule.h"
+
+class QApplication;
+
+namespace welcomer {
+
+/// The Qt implementation of the GUI the program loads on first need.
+class QtUiModule : public UiModule {
+ public:
+  QtUiModule(int* argc, char** argv);
+  ~QtUiModule() override;
+
+  bool Start() override;
+  MessageBoxPresenter& MessageBoxes() override;
+  int RunInformationWindow(RunState& state,
+                           const std::function<bool(const std::string&)>& addStateEntry) override;
+
+ private:
+  int* argc_;
+  char** argv_;
+  std::unique_ptr<QApplication> application_;
+  std::unique_ptr<MessageBoxPresenter> boxes_;
+};
+
+}  // namespace welcomer
