@@ -65,6 +65,29 @@ class FakeDirectoryClient : public DirectoryClient {
   std::vector<Call> calls;
 };
 
+/// Hands every call on to a directory the test owns, so the test can look at it after the
+/// program released its client.
+class ForwardingDirectoryClient : public DirectoryClient {
+ public:
+  explicit ForwardingDirectoryClient(DirectoryClient& target) : target_(target) {}
+  std::string LoginID() override { return target_.LoginID(); }
+  bool ReadAttributeValues(const std::string& c, const std::string& o, TNWDSAttribute a,
+                           std::vector<std::string>& v) override {
+    return target_.ReadAttributeValues(c, o, a, v);
+  }
+  bool AddAttributeValue(const std::string& c, const std::string& o, TNWDSAttribute a,
+                         const std::string& v) override {
+    return target_.AddAttributeValue(c, o, a, v);
+  }
+  bool RemoveAttributeValue(const std::string& c, const std::string& o, TNWDSAttribute a,
+                            const std::string& v) override {
+    return target_.RemoveAttributeValue(c, o, a, v);
+  }
+
+ private:
+  DirectoryClient& target_;
+};
+
 /// A clock that always says the same time.
 class FixedClock : public Clock {
  public:

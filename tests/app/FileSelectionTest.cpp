@@ -1,0 +1,204 @@
+#include "app/FileSelection.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "netware/AsciiText.h"
+#include "tests/support/FakeServices.h"
+#include "tests/support/TempDir.h"
+
+namespace welcomer {
+namespace {
+
+using namespace welcomer::testing;
+
+const std::time_t kMarch1999 = LocalTime(1999, 3, 15, 8, 30, 0);
+
+TEST(FileStampTest, SizeAndPackedLocalTime) {
+  struct Row {
+    uint64_t size;
+    std::string expected;
+  };
+  const Row rows[] = {
+      {1234, "1234 644826048"},
+      {0, "0 644826048"},
+      {3000000000ull, "-1294967296 644826048"},  // the low 32 bits, taken as signed
+      {(1ull << 32) + 5, "5 644826048"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(FileStamp(FoundFile{"x", row.size, kMarch1999, 0}), row.expected);
+  }
+}
+
+class SelectionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_.MakeDir("motd");
+    Write("motd/a_news.txt", "1234");
+    Write("motd/b_rules.txt", "rules");
+    Write("motd/.secret", "hidden");
+    dir_.MakeDir("motd/old");
+  }
+  void Write(const std::string& name, const std::string& content) {
+    dir_.WriteFile(name, content);
+    dir_.SetModified(name, kMarch1999);
+  }
+  std::string Upper(const std::string& name) const { return UpperCaseAscii(dir_ / name); }
+  std::vector<std::string> Entries(const StringList& list) const {
+    std::vector<std::string> entries;
+    for (const auto& item : list.Items())
+      entries.push_back(item.text);
+    std::sort(entries.begin(), entries.end());
+    return entries;
+  }
+
+  TempDir dir_;
+  PosixFileSearcher searcher_;
+  RecordingMessageBoxes boxes_;
+};
+
+TEST_F(SelectionTest, SpecificationFindsDirectoryPatternOrFile) {
+  struct Row {
+    std::string specification;
+    std::vector<std::string> expected;
+  };
+  const std::string news = "=4 644826048";
+  const std::string rules = "=5 644826048";
+  const Row rows[] = {
+      {UpperCaseAscii(dir_ / "motd"),
+       {Upper("motd/A_NEWS.TXT") + news, Upper("motd/B_RULES.TXT") + rules}},
+      {UpperCaseAscii(dir_ / "motd/"),
+       {Upper("motd/A_NEWS.TXT") + news, Upper("motd/B_RULES.TXT") + rules}},
+      {UpperCaseAscii(dir_ / "motd/B*.TXT"), {Upper("motd/B_RULES.TXT") + rules}},
+      {UpperCaseAscii(dir_ / "motd/A_NEWS.TXT"), {Upper("motd/A_NEWS.TXT") + news}},
+      {UpperCaseAscii(dir_ / "motd/OLD"), {}},
+      {UpperCaseAscii(dir_ / "nothing"), {}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.specification);
+    StringList list;
+    list.Add("LEFT OVER");
+    SelectBySpecification(row.specification, list, searcher_);
+    EXPECT_EQ(Entries(list), row.expected);
+  }
+}
+
+TEST_F(SelectionTest, RelativeSpecificationGivesBareKeys) {
+  char previous[4096];
+  ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
+  ASSERT_EQ(::chdir((dir_ / "motd").c_str()), 0);
+  StringList list;
+  SelectBySpecification("*.TXT", list, searcher_);
+  ASSERT_EQ(::chdir(previous), 0);
+  EXPECT_EQ(Entries(list),
+            (std::vector<std::string>{"A_NEWS.TXT=4 644826048", "B_RULES.TXT=5 644826048"}));
+}
+
+TEST_F(SelectionTest, ArgumentsKeepTheirTextAndDropWhatIsMissing) {
+  StringList list;
+  list.Add(UpperCaseAscii(dir_ / "motd/*.TXT"), 0);
+  list.Add("/X", 1);
+  list.Add(UpperCaseAscii(dir_ / "motd/B_RULES.TXT"), 2);
+  list.Add(UpperCaseAscii(dir_ / "motd/OLD"), 3);
+  list.Add(UpperCaseAscii(dir_ / "motd/.SECRET"), 4);
+  SelectByArguments(list, true, searcher_);
+  ASSERT_EQ(list.Count(), 2u);
+  // A pattern gives one entry, keyed by the pattern, stamped by its first match.
+  EXPECT_EQ(NameOf(list[0]), UpperCaseAscii(dir_ / "motd/*.TXT"));
+  EXPECT_EQ(list.Tag(0), 0);
+  EXPECT_EQ(list[1], Upper("motd/B_RULES.TXT") + "=5 644826048");
+  ASSERT_EQ(boxes_.shown.size(), 3u);
+  EXPECT_EQ(boxes_.shown[0], (ShownBox{BoxKind::kError, "Could not find file /X"}));
+  EXPECT_EQ(boxes_.shown[1].text, "Could not find file " + UpperCaseAscii(dir_ / "motd/OLD"));
+}
+
+TEST_F(SelectionTest, QuietWhenNotVerbose) {
+  StringList list;
+  list.Add("/X");
+  SelectByArguments(list, false, searcher_);
+  EXPECT_TRUE(list.Empty());
+  EXPECT_TRUE(boxes_.shown.empty());
+}
+
+TEST(DetectChangesTest, DropsUnchangedAndRemovesStaleRecords) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> display;
+    std::vector<std::string> stored;
+    std::vector<std::string> kept;
+    std::vector<std::string> removed;
+  };
+  const Row rows[] = {
+      {"unchanged dropped", {"F:A=1 2"}, {"Welcomer.File.F:A=1 2"}, {}, {}},
+      {"changed kept, stale removed",
+       {"F:A=1 3"},
+       {"Welcomer.File.F:A=1 2"},
+       {"F:A=1 3"},
+       {"Welcomer.File.F:A=1 2"}},
+      {"older time is a change too",
+       {"F:A=1 1"},
+       {"Welcomer.File.F:A=1 2"},
+       {"F:A=1 1"},
+       {"Welcomer.File.F:A=1 2"}},
+      {"new file kept", {"F:B=1 2"}, {"Welcomer.File.F:A=1 2"}, {"F:B=1 2"}, {}},
+      {"key case ignored", {"F:A=1 2"}, {"welcomer.file.f:a=1 2"}, {}, {}},
+      {"first stored record wins",
+       {"F:A=1 2"},
+       {"Welcomer.File.F:A=9 9", "Welcomer.File.F:A=1 2"},
+       {"F:A=1 2"},
+       {"Welcomer.File.F:A=9 9"}},
+      {"empty stored value is no record", {"F:A=1 2"}, {"Welcomer.File.F:A="}, {"F:A=1 2"}, {}},
+      {"path with equals splits at the first", {"F:A=B=1 2"}, {"Welcomer.File.F:A=B=1 2"}, {}, {}},
+      {"a dropped duplicate no longer counts",
+       {"F:A=1 3", "F:A=1 2"},
+       {"Welcomer.File.F:A=1 3"},
+       {"F:A=1 2"},
+       {"Welcomer.File.F:A=1 3"}},
+      {"duplicate key after a kept one",
+       {"F:A=1 4", "F:A=1 3"},
+       {"Welcomer.File.F:A=1 3"},
+       {"F:A=1 4", "F:A=1 3"},
+       {"Welcomer.File.F:A=1 3", "Welcomer.File.F:A=1 3"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    RecordingMessageBoxes boxes;
+    FakeDirectoryClient directory;
+    StringList display, stored;
+    for (const auto& text : row.display)
+      display.Add(text);
+    for (const auto& text : row.stored)
+      stored.Add(text);
+    DetectChanges(display, stored, false, &directory);
+    std::vector<std::string> kept, removed;
+    for (const auto& item : display.Items())
+      kept.push_back(item.text);
+    for (const auto& call : directory.calls)
+      removed.push_back(call.value);
+    EXPECT_EQ(kept, row.kept);
+    EXPECT_EQ(removed, row.removed);
+    EXPECT_TRUE(boxes.shown.empty());
+  }
+}
+
+TEST(DetectChangesTest, VerboseListsTheFilesToTrack) {
+  RecordingMessageBoxes boxes;
+  StringList display, stored;
+  display.Add("F:A=1 2");
+  DetectChanges(display, stored, true, nullptr);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, "Files to track:\r\nF:A=1 2\r\n");
+}
+
+TEST(NoFileQuestionTest, HintOnlyWithoutSpecification) {
+  const std::string head =
+      "No files remained after parsing & checking. It seems that\r\n"
+      "you only gave invalid filenames, pathnames or patterns\r\n"
+      "on the commandline. ";
+  const std::string tail = "\r\n\r\nDo you want to see the help screen ?";
+  EXPECT_EQ(NoFileQuestion(false), head + "Use /@ dir|pattern|file instead." + tail);
+  EXPECT_EQ(NoFileQuestion(true), head + tail);
+}
+
+}  // namespace
+}  // namespace welcomer

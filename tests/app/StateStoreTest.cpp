@@ -1,0 +1,96 @@
+#include "app/StateStore.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/FakeServices.h"
+
+namespace welcomer {
+namespace {
+
+using testing::FakeDirectoryClient;
+using testing::RecordingMessageBoxes;
+using testing::ShownBox;
+
+TEST(ReadStateEntriesTest, KeepsOnlyOwnValuesInDirectoryOrder) {
+  FakeDirectoryClient directory;
+  directory.values = {
+      "Berlin",   "Welcomer.File.X=1 2", "welcomer.File.Y=1", "Welcomer.RunOnce=x", "Welcomer.",
+      "WelcomerX"};
+  StringList stored;
+  stored.Add("left over");
+  ReadStateEntries(&directory, stored);
+  EXPECT_EQ(stored.Text(), "Welcomer.File.X=1 2\r\nWelcomer.RunOnce=x\r\nWelcomer.\r\n");
+  ASSERT_EQ(directory.calls.size(), 1u);
+  EXPECT_EQ(directory.calls[0].contextName, "");
+  EXPECT_EQ(directory.calls[0].objectName, "CN=Admin.O=Org");
+  EXPECT_EQ(AttributeName(directory.calls[0].attribute), "L");
+}
+
+TEST(ReadStateEntriesTest, FailedReadLeavesNothing) {
+  FakeDirectoryClient directory;
+  directory.values = {"Welcomer.RunOnce=x"};
+  directory.failRead = true;
+  StringList stored;
+  stored.Add("Welcomer.File.OLD=1");
+  ReadStateEntries(&directory, stored);
+  EXPECT_TRUE(stored.Empty());
+  ReadStateEntries(nullptr, stored);
+  EXPECT_TRUE(stored.Empty());
+}
+
+TEST(AddRemoveStateEntryTest, LongEntriesAreNeverSent) {
+  FakeDirectoryClient directory;
+  const std::string fits = "Welcomer.File." + std::string(kMaxEntryLength - 14, 'A');
+  const std::string tooLong = fits + "B";
+  ASSERT_EQ(fits.size(), 255u);
+  EXPECT_TRUE(AddStateEntry(&directory, fits));
+  EXPECT_FALSE(AddStateEntry(&directory, tooLong));
+  EXPECT_FALSE(RemoveStateEntry(&directory, tooLong));
+  EXPECT_TRUE(RemoveStateEntry(&directory, fits));
+  EXPECT_EQ(directory.calls.size(), 2u);
+  EXPECT_FALSE(AddStateEntry(nullptr, "Welcomer.RunOnce=x"));
+}
+
+TEST(RemoveAllStateEntriesTest, StopsAtTheFirstFailure) {
+  struct Row {
+    const char* name;
+    int failAt;
+    bool verbose;
+    size_t removeCalls;
+    std::vector<ShownBox> boxes;
+  };
+  const Row rows[] = {
+      {"all removed, quiet", -1, false, 3, {}},
+      {"all removed, verbose",
+       -1,
+       true,
+       3,
+       {{BoxKind::kInformation, "Succesfully removed Welcomer entrys from NDS"}}},
+      {"first fails", 0, false, 1, {{BoxKind::kError, "Error removing Welcomer entrys from NDS"}}},
+      {"second fails, verbose",
+       1,
+       true,
+       2,
+       {{BoxKind::kError, "Error removing Welcomer entrys from NDS"}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    RecordingMessageBoxes boxes;
+    FakeDirectoryClient directory;
+    directory.values = {"Welcomer.A=1", "Welcomer.A=1", "Welcomer.B=2", "mine"};
+    directory.failRemoveAt = row.failAt;
+    StringList entries;
+    entries.Add("Welcomer.A=1");
+    entries.Add("Welcomer.A=1");
+    entries.Add("Welcomer.B=2");
+    EXPECT_EQ(RemoveAllStateEntries(&directory, entries, row.verbose), row.failAt < 0);
+    EXPECT_EQ(directory.CountOf("remove"), row.removeCalls);
+    EXPECT_EQ(boxes.shown, row.boxes);
+    if (row.failAt < 0) {
+      EXPECT_EQ(directory.values, std::vector<std::string>{"mine"});
+    }
+  }
+}
+
+}  // namespace
+}  // namespace welcomer
