@@ -46,7 +46,12 @@ bool BindAtStart() {
   return true;
 }
 
-#define WELCOMER_NDS_BIND_ON_USE(name) BindEntryPoint(netModule, #name, entry.name)
+// A client that lacks either library is not used at all, late entry points included.
+void* LateBindingModule() {
+  return localeModule != nullptr ? netModule : nullptr;
+}
+
+#define WELCOMER_NDS_BIND_ON_USE(name) BindEntryPoint(LateBindingModule(), #name, entry.name)
 
 // Everything the attribute routines call. The binding stops at the first missing entry point,
 // so a partial binding may have left some of these empty.
@@ -384,8 +389,8 @@ std::string DSTreeName(uint32_t connection) {
 }
 
 uint32_t PreferredDSServer() {
-  const auto preferred =
-      LookUpEntryPoint<decltype(&::NWGetPreferredDSServer)>(netModule, "NWGetPreferredDSServer");
+  const auto preferred = LookUpEntryPoint<decltype(&::NWGetPreferredDSServer)>(
+      LateBindingModule(), "NWGetPreferredDSServer");
   if (preferred == nullptr)
     return 0;
   uint32_t connection = 0;

@@ -46,11 +46,10 @@ FakeNetWareClient& Fake() {
   return *current;
 }
 
-// Logs the call and gives the scripted code; 0 means the entry point does its work.
-int32_t Enter(const char* function, const std::string& arguments = std::string()) {
+// Logs the call as `logged` and gives the scripted code; 0 means the entry point does its work.
+int32_t EnterLogged(const char* function, std::string logged) {
   FakeNetWareClient& fake = Fake();
-  fake.calls.push_back(arguments.empty() ? std::string(function)
-                                         : std::string(function) + "(" + arguments + ")");
+  fake.calls.push_back(std::move(logged));
   const int call = fake.CountOf(function);
   if (auto it = fake.answerOnCall.find(function); it != fake.answerOnCall.end()) {
     if (auto at = it->second.find(call); at != it->second.end())
@@ -59,6 +58,14 @@ int32_t Enter(const char* function, const std::string& arguments = std::string()
   if (auto it = fake.answerAlways.find(function); it != fake.answerAlways.end())
     return it->second;
   return 0;
+}
+
+int32_t Enter(const char* function) {
+  return EnterLogged(function, function);
+}
+
+int32_t Enter(const char* function, const std::string& arguments) {
+  return EnterLogged(function, std::string(function) + "(" + arguments + ")");
 }
 
 // Copies text into a client-side buffer of `size` bytes, cut to fit as a client must.
@@ -176,7 +183,8 @@ int32_t NWDSAllocBuf(uint32_t size, NWDSBuf** buf) {
 }
 
 int32_t NWDSInitBuf(int32_t context, uint32_t operation, NWDSBuf* buf) {
-  if (int32_t code = Enter("NWDSInitBuf", std::to_string(context) + "," + std::to_string(operation)))
+  if (int32_t code =
+          Enter("NWDSInitBuf", std::to_string(context) + "," + std::to_string(operation)))
     return code;
   buf->operation = operation;
   return 0;
@@ -227,9 +235,8 @@ int32_t NWDSModifyObject(int32_t context, const char* objectName, int32_t* itera
   for (const NWDSBuf::Change& change : changes->changes) {
     std::vector<std::string>& values = object->second[UpperCaseAscii(change.attribute)];
     for (const std::string& value : change.values) {
-      auto found = std::find_if(values.begin(), values.end(), [&value](const std::string& v) {
-        return SameTextAscii(v, value);
-      });
+      auto found = std::find_if(values.begin(), values.end(),
+                                [&value](const std::string& v) { return SameTextAscii(v, value); });
       if (change.type == 2) {
         if (found != values.end())
           return kDuplicateValue;
@@ -346,9 +353,8 @@ int32_t NWDSWhoAmI(int32_t context, char* objectName128) {
 
 int32_t NWDSMapNameToID(int32_t context, uint32_t connection, const char* name256,
                         uint32_t* objectId) {
-  if (int32_t code =
-          Enter("NWDSMapNameToID", std::to_string(context) + "," + std::to_string(connection) +
-                                       "," + name256)) {
+  if (int32_t code = Enter("NWDSMapNameToID", std::to_string(context) + "," +
+                                                  std::to_string(connection) + "," + name256)) {
     return code;
   }
   auto it = Fake().directoryIds.find(UpperCaseAscii(name256));
@@ -450,8 +456,8 @@ uint32_t NWLongSwap(uint32_t value) {
 
 int32_t NWGetObjectID(uint32_t connection, const char* objectName48, uint16_t objectType,
                       uint32_t* objectId) {
-  if (int32_t code = Enter("NWGetObjectID", std::to_string(connection) + "," + objectName48 +
-                                                "," + std::to_string(objectType)))
+  if (int32_t code = Enter("NWGetObjectID", std::to_string(connection) + "," + objectName48 + "," +
+                                                std::to_string(objectType)))
     return code;
   auto it = Fake().objectIds.find({objectName48, objectType});
   if (it == Fake().objectIds.end())
@@ -489,8 +495,7 @@ int32_t NWGetMaximumConnections(uint16_t* count) {
   return 0;
 }
 
-int32_t NWGetConnectionHandle(const char* serverName48, uint16_t, uint32_t* connection,
-                              uint16_t*) {
+int32_t NWGetConnectionHandle(const char* serverName48, uint16_t, uint32_t* connection, uint16_t*) {
   if (int32_t code = Enter("NWGetConnectionHandle", serverName48))
     return code;
   auto it = Fake().serverConnections.find(serverName48);
@@ -511,10 +516,10 @@ int32_t NWSetBroadcastMode(uint32_t connection, uint16_t mode) {
 int32_t NWReadPropertyValue(uint32_t connection, const char* objectName48, uint16_t objectType,
                             const char* propertyName48, uint8_t segment, uint8_t* value128,
                             uint8_t* moreSegments, uint8_t* propertyFlags) {
-  if (int32_t code = Enter("NWReadPropertyValue",
-                           std::to_string(connection) + "," + objectName48 + "," +
-                               std::to_string(objectType) + "," + propertyName48 + "," +
-                               std::to_string(segment)))
+  if (int32_t code =
+          Enter("NWReadPropertyValue", std::to_string(connection) + "," + objectName48 + "," +
+                                           std::to_string(objectType) + "," + propertyName48 + "," +
+                                           std::to_string(segment)))
     return code;
   auto it = Fake().fullNames.find(objectName48);
   if (it == Fake().fullNames.end())
@@ -558,8 +563,8 @@ int32_t NWSetNetWareErrorMode(uint8_t mode, uint8_t* previousMode) {
 int32_t NWGetFileServerInformation(uint32_t connection, char* serverName48, uint8_t* majorVersion,
                                    uint8_t* minorVersion, uint8_t* revision,
                                    uint16_t* maxConnections, uint16_t* peakConnections,
-                                   uint16_t* connectionsInUse, uint16_t* volumes,
-                                   uint8_t* sftLevel, uint8_t* ttsLevel) {
+                                   uint16_t* connectionsInUse, uint16_t* volumes, uint8_t* sftLevel,
+                                   uint8_t* ttsLevel) {
   if (int32_t code = Enter("NWGetFileServerInformation", std::to_string(connection)))
     return code;
   Put(serverName48, 48, Fake().serverName);
@@ -587,17 +592,16 @@ int32_t NWSetFileServerDateAndTime(uint32_t connection, uint8_t year, uint8_t mo
                                    uint8_t hour, uint8_t minute, uint8_t second) {
   return Enter("NWSetFileServerDateAndTime",
                std::to_string(connection) + "," + std::to_string(year) + "," +
-                   std::to_string(month) + "," + std::to_string(day) + "," +
-                   std::to_string(hour) + "," + std::to_string(minute) + "," +
-                   std::to_string(second));
+                   std::to_string(month) + "," + std::to_string(day) + "," + std::to_string(hour) +
+                   "," + std::to_string(minute) + "," + std::to_string(second));
 }
 
 // ---- CLXWIN32 (NWCCGetConnInfo also in CALWIN32) -----------------------------------------
 
 int32_t NWCCGetConnInfo(uint32_t connection, uint32_t infoType, uint32_t length, void* buffer) {
-  if (int32_t code = Enter("NWCCGetConnInfo", std::to_string(connection) + "," +
-                                                  std::to_string(infoType) + "," +
-                                                  std::to_string(length)))
+  if (int32_t code =
+          Enter("NWCCGetConnInfo", std::to_string(connection) + "," + std::to_string(infoType) +
+                                       "," + std::to_string(length)))
     return code;
   switch (infoType) {
     case 2:
@@ -645,10 +649,10 @@ int32_t NWCCSetPrefServerName(const char* serverName48) {
 
 int32_t NWCCOpenConnByName(uint32_t startConnection, const char* name48, uint32_t nameFormat,
                            uint32_t openState, uint32_t transportType, uint32_t* connection) {
-  if (int32_t code = Enter("NWCCOpenConnByName",
-                           std::to_string(startConnection) + "," + name48 + "," +
-                               std::to_string(nameFormat) + "," + std::to_string(openState) +
-                               "," + std::to_string(transportType)))
+  if (int32_t code =
+          Enter("NWCCOpenConnByName",
+                std::to_string(startConnection) + "," + name48 + "," + std::to_string(nameFormat) +
+                    "," + std::to_string(openState) + "," + std::to_string(transportType)))
     return code;
   auto it = Fake().serverConnections.find(name48);
   if (it == Fake().serverConnections.end())
@@ -662,7 +666,7 @@ int32_t NWCCOpenConnByName(uint32_t startConnection, const char* name48, uint32_
 namespace {
 
 // Each fake entry point must have the client's exact type, or the layers would call it wrongly.
-#define WELCOMER_FAKE_ENTRY(library, name)                                               \
+#define WELCOMER_FAKE_ENTRY(library, name)                                              \
   static_assert(std::is_same_v<decltype(&fake_entry::name), decltype(&::name)>, #name); \
   symbols[library][#name] = reinterpret_cast<void*>(&fake_entry::name);
 
