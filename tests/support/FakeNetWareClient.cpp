@@ -498,7 +498,7 @@ int32_t NWGetMaximumConnections(uint16_t* count) {
 int32_t NWGetConnectionHandle(const char* serverName48, uint16_t, uint32_t* connection, uint16_t*) {
   if (int32_t code = Enter("NWGetConnectionHandle", serverName48))
     return code;
-  auto it = Fake().serverConnections.find(serverName48);
+  auto it = Fake().serverConnections.find(UpperCaseAscii(serverName48));
   if (it == Fake().serverConnections.end())
     return kNoSuchObject;
   *connection = it->second;
@@ -654,7 +654,7 @@ int32_t NWCCOpenConnByName(uint32_t startConnection, const char* name48, uint32_
                 std::to_string(startConnection) + "," + name48 + "," + std::to_string(nameFormat) +
                     "," + std::to_string(openState) + "," + std::to_string(transportType)))
     return code;
-  auto it = Fake().serverConnections.find(name48);
+  auto it = Fake().serverConnections.find(UpperCaseAscii(name48));
   if (it == Fake().serverConnections.end())
     return kNoSuchObject;
   *connection = it->second;
@@ -747,7 +747,8 @@ void ResetClientUnits() {
 
 }  // namespace
 
-FakeNetWareClient::FakeNetWareClient() : previous_(SetClientLibraryLoader(this)) {
+FakeNetWareClient::FakeNetWareClient()
+    : previous_(SetClientLibraryLoader(this)), previousFake_(current) {
   current = this;
   FillSymbols(libraries);
   ResetClientUnits();
@@ -756,7 +757,7 @@ FakeNetWareClient::FakeNetWareClient() : previous_(SetClientLibraryLoader(this))
 FakeNetWareClient::~FakeNetWareClient() {
   ResetClientUnits();
   SetClientLibraryLoader(previous_);
-  current = nullptr;
+  current = previousFake_;
 }
 
 void* FakeNetWareClient::Load(const std::string& name) {

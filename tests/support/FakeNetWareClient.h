@@ -13,7 +13,8 @@ namespace welcomer::testing {
 /// A scriptable stand-in for the four client libraries: symbol tables that a test may change
 /// (drop a library or any entry point), every call logged, any call made to answer a code, and a
 /// small directory and network behind the entry points. While it lives it is the client loader,
-/// and the client layers' unit state is reset when it comes and when it goes. One at a time.
+/// and the client layers' unit state is reset when it comes and when it goes. A fake made while
+/// another lives stands in for it until it goes.
 class FakeNetWareClient : public ClientLibraryLoader {
  public:
   /// A context of the fake directory.
@@ -102,7 +103,8 @@ class FakeNetWareClient : public ClientLibraryLoader {
   std::map<std::pair<std::string, uint16_t>, uint32_t> objectIds;
   /// IDENTIFICATION property values by upper-cased name.
   std::map<std::string, std::string> fullNames;
-  /// Connections that NWCCOpenConnByName and NWGetConnectionHandle find, by server name.
+  /// Connections that NWCCOpenConnByName and NWGetConnectionHandle find, by upper-cased server
+  /// name (the look-up ignores case).
   std::map<std::string, uint32_t> serverConnections;
   uint16_t firstDrive = 6;
   /// Drive numbers (1 = A) that are in use.
@@ -112,6 +114,7 @@ class FakeNetWareClient : public ClientLibraryLoader {
 
  private:
   ClientLibraryLoader* previous_;
+  FakeNetWareClient* previousFake_;
 
  public:
   // Used by the fake entry points.
