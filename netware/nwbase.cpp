@@ -120,7 +120,9 @@ TNWBase::TNWBase() {
   }
 
   if (directoryPresent_) {
-    loginName_ = CanonicalizeName(WhoAmI());
+    // An empty name would canonicalize to a name of nobody's object.
+    const std::string name = WhoAmI();
+    loginName_ = name.empty() ? std::string() : CanonicalizeName(name);
   } else {
     loginName_ = GetConnectionLoginName(ServerHandle());
   }

@@ -134,20 +134,6 @@ TEST_F(NdsAttributeValues, ReadOutcomes) {
   }
 }
 
-TEST_F(NdsAttributeValues, ReadFreesResultThenRequestThenContext) {
-  Values() = {"a"};
-  AttributeValueList values;
-  ASSERT_TRUE(ReadAttributeValues("", kUser, kL, values));
-  const std::vector<std::string> tail(fake_.calls.end() - 3, fake_.calls.end());
-  EXPECT_EQ(tail[0], "NWDSFreeBuf");
-  EXPECT_EQ(tail[1], "NWDSFreeBuf");
-  EXPECT_TRUE(tail[2].starts_with("NWDSFreeContext(")) << tail[2];
-  EXPECT_TRUE(fake_.Called("NWDSRead(" + kUser + ")"));
-  EXPECT_TRUE(fake_.Called("NWDSPutAttrName(L)"));
-}
-
-// Values of any length arrive whole: each block is sized by what the client reports, and never
-// smaller than the 255 bytes the layer always gave. Under ASan an undersized block would fail.
 TEST_F(NdsAttributeValues, LongValuesArriveWhole) {
   for (const size_t length : {0, 1, 254, 255, 256, 300, 2000, 4000}) {
     SCOPED_TRACE(length);

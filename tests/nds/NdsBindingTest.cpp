@@ -137,14 +137,6 @@ TEST(NdsBinding, ErrorTextIsUpperHexOfAtLeastFourDigits) {
   EXPECT_EQ(NDSErrorText(), "002A") << "a success never clears the last error";
 }
 
-TEST(NdsBinding, DestructorFreesBothContexts) {
-  FakeNetWareClient fake;
-  { TNWNDS nds; }
-  EXPECT_TRUE(fake.contexts.empty());
-  EXPECT_EQ(GlobalContext(), 0);
-  EXPECT_EQ(RootContext(), 0);
-}
-
 TEST(NdsBinding, LateEntryPointsAreKeptOnceFoundButThePreferredServerIsAskedAfresh) {
   FakeNetWareClient fake;
   TNWNDS nds;

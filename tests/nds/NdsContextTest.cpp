@@ -157,31 +157,12 @@ TEST_F(NdsContext, ServerThatIsNoDirectoryServerRecordsMinusOne) {
   EXPECT_EQ(NDSErrorText(), "FFFFFFFF");
 }
 
-TEST_F(NdsContext, ResetContextReplacesOnlyTheGlobalContext) {
-  const int32_t global = GlobalContext();
-  const int32_t root = RootContext();
-  SetNameContext("OU=staff");
-  ResetContext();
-  EXPECT_EQ(fake_.contexts.count(global), 0u);
-  EXPECT_EQ(RootContext(), root);
-  EXPECT_EQ(GetNameContext(), "[Root]");
-}
-
 TEST_F(NdsContext, SelectContextLeavesNoFreedHandleWhenTheDuplicateFails) {
   fake_.Answer("NWDSDuplicateContextHandle", -302);
   const int32_t working = NewContext();
   EXPECT_FALSE(SelectContext(working, "OU=staff"));
   EXPECT_EQ(GlobalContext(), 0);
   FreeContext(working);
-}
-
-TEST_F(NdsContext, PreferredServerAndTree) {
-  EXPECT_EQ(PreferredDSServer(), 9u);
-  fake_.Answer("NWGetPreferredDSServer", -5);
-  EXPECT_EQ(PreferredDSServer(), 0u);
-  EXPECT_EQ(NDSLastError(), -5);
-  EXPECT_TRUE(SetPreferredDSTree("ORG_TREE"));
-  EXPECT_TRUE(fake_.Called("NWSetPreferredDSTree(8,ORG_TREE)"));
 }
 
 }  // namespace

@@ -123,11 +123,6 @@ TEST_F(CallsLayer, OpenByReferenceIsLookedUpOnEveryPass) {
   EXPECT_EQ(fake_.LookupsOf("NWCCGetPrimConnRef"), 1);
 }
 
-TEST_F(CallsLayer, LongSwapReversesTheBytes) {
-  TNWLib lib;
-  EXPECT_EQ(LongSwap(0x01020304), 0x04030201u);
-}
-
 TEST_F(CallsLayer, RecordingKeepsTheLatestFailure) {
   TNWLib lib;
   fake_.Answer("NWIsManager", 0x89C6);
@@ -319,21 +314,14 @@ TEST_F(CallsLayer, Drives) {
   EXPECT_EQ(fake_.CountOf("NWGetDriveStatus"), 0);
 }
 
-TEST_F(CallsLayer, ModesAndCounts) {
+TEST_F(CallsLayer, ErrorModeGivesThePreviousMode) {
   TNWLib lib;
-  EXPECT_EQ(GetMaxConnections(), 250u);
   fake_.errorMode = 2;
   EXPECT_EQ(SetErrorMode(1), 2u);
   EXPECT_EQ(SetErrorMode(0), 1u);
-  EXPECT_TRUE(SetBroadcastMode(0, 3));
-  EXPECT_TRUE(fake_.Called("NWSetBroadcastMode(7,3)"));
   fake_.Answer("NWSetNetWareErrorMode", -2);
   EXPECT_EQ(SetErrorMode(1), 0u);
   EXPECT_EQ(TNWLib::LastErrorCode(), -2);
-  fake_.Answer("NWGetMaximumConnections", -3);
-  EXPECT_EQ(GetMaxConnections(), 0u);
-  EXPECT_EQ(TNWLib::LastErrorCode(), -2) << "not recorded";
-  EXPECT_EQ(GetLibVersion(), "4.60 - 1 August 1999");
 }
 
 }  // namespace

@@ -19,18 +19,8 @@ TEST(TNWObjType, MapsToTypeNumbersBothWays) {
     uint16_t number;
   };
   const Row rows[] = {{TNWObjType::nwObjTypeUser, 256},
-                      {TNWObjType::nwObjTypeGroup, 512},
-                      {TNWObjType::nwObjTypePrintQ, 768},
-                      {TNWObjType::nwObjTypeFileServer, 1024},
-                      {TNWObjType::nwObjTypeJobServer, 1280},
-                      {TNWObjType::nwObjTypeGateway, 1536},
                       {TNWObjType::nwObjTypePrintServer, 1792},
-                      {TNWObjType::nwObjTypeArchiveQueue, 2048},
-                      {TNWObjType::nwObjTypeArchiveServer, 2304},
-                      {TNWObjType::nwObjTypeJobQueue, 2560},
-                      {TNWObjType::nwObjTypeAdministration, 2816},
-                      {TNWObjType::nwObjTypeNASSNAServer, 8448},
-                      {TNWObjType::nwObjTypeRemoteBridge, 9728},
+                      {TNWObjType::nwObjTypeFileServer, 1024},
                       {TNWObjType::nwObjTypeTCPIPGateway, 9984}};
   for (const Row& row : rows) {
     EXPECT_EQ(ObjectTypeNumber(row.type), row.number);
@@ -38,10 +28,7 @@ TEST(TNWObjType, MapsToTypeNumbersBothWays) {
     EXPECT_TRUE(ObjectTypeFromNumber(row.number, type));
     EXPECT_EQ(type, row.type);
   }
-  for (const TNWObjType none : {TNWObjType::nwObjTypeNone, TNWObjType::nwObjTypeNDSTree,
-                                TNWObjType::nwObjTypeConnectedServer}) {
-    EXPECT_EQ(ObjectTypeNumber(none), 0u);
-  }
+  EXPECT_EQ(ObjectTypeNumber(TNWObjType::nwObjTypeNDSTree), 0u);
   TNWObjType type = TNWObjType::nwObjTypeGroup;
   EXPECT_FALSE(ObjectTypeFromNumber(0, type));
   EXPECT_FALSE(ObjectTypeFromNumber(257, type));
@@ -90,7 +77,6 @@ TEST_F(TNWBaseWithClient, CreationBindsEverythingAndFixesTheCanonicalLoginName) 
   EXPECT_EQ(fake_.contexts.at(GlobalContext()).flags, 0x13u);
   EXPECT_EQ(fake_.contexts.at(RootContext()).flags, 0x13u);
   EXPECT_EQ(fake_.CountOf("NWDSSetContext(" + std::to_string(RootContext()) + ",1,1)"), 1);
-  EXPECT_TRUE(fake_.Called("NWInitUnicodeTables(49,1252)"));
   EXPECT_EQ(base.ServerHandle(), 7u);
 }
 
@@ -228,39 +214,57 @@ TEST_F(TNWBaseWithClient, ObjectTypeOfAnUnknownNameIsUser) {
   EXPECT_THROW(base.ObjectType(), TNWObjError);
 }
 
-TEST_F(TNWBaseWithClient, ReadOnlyPropertiesAskTheServerOfTheHandle) {
+// Every server-level property works on ServerHandle, not on the primary connection.
+TEST_F(TNWBaseWithClient, PropertiesWorkOnTheServerHandle) {
+  fake_.serverConnections["FS2"] = 12;
+  TNWBase base;
+  base.SetServerName("FS2");
+  fake_.calls.clear();
+  EXPECT_EQ(base.ConnectionID(), 3u);
+  EXPECT_TRUE(base.Manager());
+  EXPECT_EQ(base.ServerVersion(), "4.11");
+  EXPECT_EQ(base.ServerDate().year, 2026);
+  base.SetBroadcastMode(TNWBroadcastMode::nwBroadcastOff);
+  base.SetServerDate(LocalDateTime{2001, 1, 2, 9, 5, 7});
+  for (const char* call :
+       {"NWCCGetConnInfo(12,5,4)", "NWIsManager(12)", "NWGetFileServerInformation(12)",
+        "NWGetFileServerDateAndTime(12)", "NWSetBroadcastMode(12,2)",
+        "NWSetFileServerDateAndTime(12,101,1,2,9,5,7)"}) {
+    EXPECT_TRUE(fake_.Called(call)) << call;
+  }
+  base.SetShellErrorMode(TNWShellErrorMode::nwErrDOS);
+  EXPECT_TRUE(fake_.Called("NWSetNetWareErrorMode(2)"));
+  EXPECT_EQ(base.NDSPreferredTree(), "ORG_TREE");
+  EXPECT_TRUE(fake_.Called("NWIsDSServer(9)")) << "the preferred directory server's tree";
+}
+
+TEST_F(TNWBaseWithClient, ObjectIdComesFromTheDirectoryWhileItIsThere) {
   fake_.directoryIds["CN=JDOE.OU=STAFF.O=ORG"] = 0x2A000000;
   TNWBase base;
   EXPECT_EQ(base.ObjectID(), "2A");
-  EXPECT_EQ(base.ConnectionID(), 3u);
-  EXPECT_EQ(base.MaxServerConns(), 250u);
-  EXPECT_TRUE(base.ConsoleOperator());
-  EXPECT_TRUE(base.Manager());
-  EXPECT_EQ(base.FirstNetworkDrive(), 'F');
-  EXPECT_EQ(base.NextNetworkDrive(), 'F');
-  EXPECT_EQ(base.ServerVersion(), "4.11");
-  EXPECT_EQ(base.NDSPreferredTree(), "ORG_TREE");
-  EXPECT_TRUE(fake_.Called("NWIsDSServer(9)")) << "the preferred directory server's tree";
-  const LocalDateTime date = base.ServerDate();
-  EXPECT_EQ(date.year, 2026);
-  EXPECT_EQ(date.minute, 30);
+  fake_.directoryServer = false;
+  SetNDSMode(false);
+  EXPECT_EQ(base.ObjectID(), "1") << "the bindery ID, byte-swapped";
 }
 
-TEST_F(TNWBaseWithClient, WritablePropertiesReachTheClient) {
-  TNWBase base;
-  base.SetShellErrorMode(TNWShellErrorMode::nwErrDOS);
-  EXPECT_EQ(base.ShellErrorMode(), TNWShellErrorMode::nwErrDOS);
-  EXPECT_TRUE(fake_.Called("NWSetNetWareErrorMode(2)"));
-  base.SetBroadcastMode(TNWBroadcastMode::nwBroadcastOff);
-  EXPECT_TRUE(fake_.Called("NWSetBroadcastMode(7,2)"));
-  base.SetServerDate(LocalDateTime{2001, 1, 2, 9, 5, 7});
-  EXPECT_TRUE(fake_.Called("NWSetFileServerDateAndTime(7,101,1,2,9,5,7)"));
-  base.SetNDSPreferredTree("OTHER_TREE");
-  EXPECT_TRUE(fake_.Called("NWSetPreferredDSTree(10,OTHER_TREE)"));
+TEST_F(TNWBaseWithClient, DefaultServerIsNotSetTwiceToTheSameName) {
   fake_.serverConnections["FS2"] = 12;
+  TNWBase base;
   base.SetDefaultServer("FS2");
   base.SetDefaultServer("FS2");
-  EXPECT_EQ(fake_.CountOf("NWCCSetPrefServerName"), 1) << "the same name is not set again";
+  EXPECT_EQ(fake_.CountOf("NWCCSetPrefServerName"), 1);
+  fake_.Answer("NWCCSetPrefServerName", -1);
+  base.SetDefaultServer("FS3");
+  fake_.Answer("NWCCSetPrefServerName", 0);
+  base.SetDefaultServer("FS3");
+  EXPECT_EQ(fake_.CountOf("NWCCSetPrefServerName"), 3) << "a refused name is tried again";
+}
+
+TEST_F(TNWBaseWithClient, AnUnknownUserGetsNoLoginName) {
+  fake_.Answer("NWDSWhoAmI", -1);
+  TNWBase base;
+  EXPECT_EQ(base.LoginID(), "");
+  EXPECT_EQ(fake_.CountOf("NWDSCanonicalizeName"), 0);
 }
 
 TEST_F(TNWBaseWithClient, DestructionReleasesTablesAndContexts) {
