@@ -1,0 +1,19 @@
+#include "netware/NwProp.h"
+
+#include <cstdint>
+
+#include "netware/ClientBinding.h"
+
+namespace welcomer {
+namespace {
+
+// Nothing in this layer calls the client, so nothing ever sets it.
+const int32_t lastErrorCode = 0;
+
+}  // namespace
+
+std::string TNWProp::LastErrorText() const {
+  return ErrorCodeText(lastErrorCode);
+}
+
+}  // namespace welcomer

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+namespace welcomer {
+
+/// The property layer. It offers no operation the program uses; its error code is never set.
+class TNWProp {
+ public:
+  /// The layer's last error code as hexadecimal text: always "0000".
+  std::string LastErrorText() const;
+};
+
+}  // namespace welcomer
