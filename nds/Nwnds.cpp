@@ -13,6 +13,11 @@
 namespace welcomer {
 namespace {
 
+// A client that never ends an iteration must not hang a login. No user's state comes near this
+// many 4096-byte result buffers (tens of thousands of entries), so a read that reaches it stops
+// with what it has.
+constexpr int kMaxReadPasses = 1000;
+
 // A value can only come back inside one result buffer, so no honest size exceeds this; a larger
 // answer is taken as a failure to size the value rather than allocated.
 constexpr uint32_t kMaxValueSize = 1u << 16;
@@ -582,6 +587,7 @@ bool ReadFirstAttributeValue(int32_t context, const std::string& objectName,
     return false;
   }
   bool found = false;
+  int passes = 0;
   do {
     result = entry.NWDSRead(context, object, DS_ATTRIBUTE_VALUES, 0, request.get(), &iteration,
                             reply.get());
@@ -591,7 +597,7 @@ bool ReadFirstAttributeValue(int32_t context, const std::string& objectName,
     }
     if (TakeNamedAttributeValue(context, reply.get(), attributeName, destination))
       found = true;
-  } while (iteration != NO_MORE_ITERATIONS);
+  } while (iteration != NO_MORE_ITERATIONS && ++passes < kMaxReadPasses);
   return found;
 }
 
@@ -623,6 +629,7 @@ bool ReadAttributeValues(const std::string& contextName, const std::string& obje
     Record(result);
     return false;
   }
+  int passes = 0;
   do {
     result = entry.NWDSRead(handle, object, DS_ATTRIBUTE_VALUES, 0, request.get(), &iteration,
                             reply.get());
@@ -660,7 +667,7 @@ bool ReadAttributeValues(const std::string& contextName, const std::string& obje
       }
       values.push_back(std::move(block));
     }
-  } while (iteration != NO_MORE_ITERATIONS);
+  } while (iteration != NO_MORE_ITERATIONS && ++passes < kMaxReadPasses);
   return !values.empty();
 }
 

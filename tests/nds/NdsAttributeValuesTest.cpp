@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "nds/Nwnds.h"
+#include "netware/NWClientABI.h"
 #include "netware/nwlib.h"
 #include "tests/support/FakeNetWareClient.h"
 
@@ -132,6 +133,31 @@ TEST_F(NdsAttributeValues, ReadOutcomes) {
     EXPECT_EQ(fake_.CountOf("NWDSRead"), row.reads);
     ExpectNothingLeftOpen();
   }
+}
+
+decltype(&::NWDSRead) g_fakeRead = nullptr;
+
+// Reads as the fake does, but never ends the iteration.
+int32_t EndlessRead(int32_t context, const char* object, uint32_t infoType, int32_t allAttrs,
+                    NWDSBuf* names, int32_t* iteration, NWDSBuf* reply) {
+  int32_t result = g_fakeRead(context, object, infoType, allAttrs, names, iteration, reply);
+  *iteration = 1;
+  return result;
+}
+
+TEST(NdsEndlessIteration, AReadThatNeverEndsStillEnds) {
+  FakeNetWareClient fake;
+  fake.objects["CN=JDOE.OU=STAFF.O=ORG"]["L"] = {"Welcomer.RunOnce=x"};
+  // Entry points are bound when the layers come up, so the table is changed before that.
+  void*& read = fake.libraries["NETWIN32.DLL"]["NWDSRead"];
+  g_fakeRead = reinterpret_cast<decltype(&::NWDSRead)>(read);
+  read = reinterpret_cast<void*>(&EndlessRead);
+  TNWLib lib;
+  TNWNDS nds;
+  AttributeValueList values;
+  EXPECT_TRUE(ReadAttributeValues("", kUser, kL, values));
+  EXPECT_EQ(fake.CountOf("NWDSRead"), 1000);
+  EXPECT_EQ(fake.openBuffers, 0);
 }
 
 TEST_F(NdsAttributeValues, LongValuesArriveWhole) {
