@@ -8,7 +8,6 @@
 #include <cmath>
 
 #include "ui/Main_Unit.h"
-#include "ui/PageText.h"
 
 namespace welcomer {
 namespace {
@@ -65,8 +64,7 @@ void TMain::PrintButtonMouseDown(Qt::MouseButton button) {
 }
 
 void TMain::PrintText() {
-  const QStringList lines = DisplayedLines(Memo->toPlainText(), Memo->document()->defaultFont(),
-                                           MemoTextWidth(), Memo->document()->defaultTextOption());
+  const QStringList lines = DisplayedMemoLines();
   // Nothing to print: no job, no progress, no error.
   if (lines.isEmpty())
     return;

@@ -257,6 +257,11 @@ qreal TMain::MemoTextWidth() const {
   return width - 2 * Memo->document()->documentMargin();
 }
 
+QStringList TMain::DisplayedMemoLines() const {
+  return DisplayedLines(Memo->toPlainText(), Memo->document()->defaultFont(), MemoTextWidth(),
+                        Memo->document()->defaultTextOption());
+}
+
 void TMain::SetRightJustified(bool right) {
   rightJustified_ = right;
   // The document's default option reaches every paragraph; QTextEdit::setAlignment would set
@@ -273,7 +278,9 @@ void TMain::ShowTextPage(const std::string& path, const QByteArray& bytes) {
   Image->hide();
   Image->clear();
   Memo->show();
-  Memo->setPlainText(text);
+  // A final line break would give the area an empty last line to scroll to, which is not a
+  // line of the text.
+  Memo->setPlainText(text.endsWith(QLatin1Char('\n')) ? text.chopped(1) : text);
   // Counted at the width the area has now, with the scroll bar the last text page gave it.
   const QStringList lines = DisplayedLines(text, Memo->document()->defaultFont(), MemoTextWidth(),
                                            Memo->document()->defaultTextOption());

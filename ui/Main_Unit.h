@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -87,6 +88,8 @@ class TMain : public QDialog {
   /// with high bytes only) is set against the right margin.
   static bool IsHighCharText(std::string_view text);
 
+  /// The lines of the text area as it displays them now, at its present width.
+  QStringList DisplayedMemoLines() const;
   /// The number of lines the last text page showed, as counted when it was shown.
   int DisplayedLineCount() const { return displayedLines_; }
   /// True when the text area is right-justified.
