@@ -241,6 +241,7 @@ void TMain::ShowPicturePage(const std::string& path, const QByteArray& bytes) {
   picture_ = std::move(picture);
   // The text area keeps nothing of a picture's bytes: nothing reads them there.
   Memo->clear();
+  pageText_.clear();
   Memo->hide();
   Image->show();
   Image->setPixmap(QPixmap::fromImage(picture_));
@@ -258,7 +259,7 @@ qreal TMain::MemoTextWidth() const {
 }
 
 QStringList TMain::DisplayedMemoLines() const {
-  return DisplayedLines(Memo->toPlainText(), Memo->document()->defaultFont(), MemoTextWidth(),
+  return DisplayedLines(pageText_, Memo->document()->defaultFont(), MemoTextWidth(),
                         Memo->document()->defaultTextOption());
 }
 
@@ -281,9 +282,9 @@ void TMain::ShowTextPage(const std::string& path, const QByteArray& bytes) {
   // A final line break would give the area an empty last line to scroll to, which is not a
   // line of the text.
   Memo->setPlainText(text.endsWith(QLatin1Char('\n')) ? text.chopped(1) : text);
+  pageText_ = text;
   // Counted at the width the area has now, with the scroll bar the last text page gave it.
-  const QStringList lines = DisplayedLines(text, Memo->document()->defaultFont(), MemoTextWidth(),
-                                           Memo->document()->defaultTextOption());
+  const QStringList lines = DisplayedMemoLines();
   displayedLines_ = static_cast<int>(lines.size());
   // The alignment test works on the line's bytes as they stand in the file.
   SetRightJustified(

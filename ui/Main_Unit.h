@@ -128,6 +128,8 @@ class TMain : public QDialog {
   RunState& state_;
   TMainServices services_;
   std::unique_ptr<ApplicationWindowCalls> windowCalls_;
+  /// The text page's text with its line breaks as "\n", final break included.
+  QString pageText_;
   QImage picture_;
   int displayedLines_ = 0;
   bool rightJustified_ = false;
