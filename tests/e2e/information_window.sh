@@ -29,9 +29,9 @@ fail() {
   exit 1
 }
 
-# Waits up to five seconds for a command to succeed.
+# Waits up to twenty seconds (a sanitised build starts slowly) for a command to succeed.
 wait_for() {
-  for _ in $(seq 100); do
+  for _ in $(seq 400); do
     "$@" >/dev/null 2>&1 && return 0
     sleep 0.05
   done
@@ -100,7 +100,7 @@ for page in 2 3; do
 done
 xdotool windowfocus --sync "$window" key Return
 
-for _ in $(seq 100); do
+for _ in $(seq 400); do
   kill -0 "$program_pid" 2>/dev/null || break
   sleep 0.05
 done
