@@ -34,6 +34,12 @@ bool QtUiModule::Start() {
   return true;
 }
 
+void QtUiModule::Stop() {
+  kindBoxes_.reset();
+  boxes_.reset();
+  application_.reset();
+}
+
 MessageBoxPresenter& QtUiModule::MessageBoxes() {
   return *kindBoxes_;
 }

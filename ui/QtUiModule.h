@@ -22,6 +22,8 @@ class QtUiModule : public UiModule {
   MessageBoxPresenter& MessageBoxes() override;
   int RunInformationWindow(RunState& state,
                            const std::function<bool(const std::string&)>& addStateEntry) override;
+  /// Destroys the boxes and the application object.
+  void Stop() override;
 
  private:
   int* argc_;
