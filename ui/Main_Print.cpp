@@ -81,6 +81,8 @@ void TMain::PrintText() {
   Memo->hide();
   ProgressBarLabel->show();
   ProgressBar->show();
+  // The loop below handles no events: paint the progress display now.
+  repaint();
 
   PrintingLayer& printing = services_.printing;
   printing.BeginText();
@@ -91,8 +93,8 @@ void TMain::PrintText() {
       const qsizetype padding =
           rightJustified_ ? std::max<qsizetype>(0, kRightJustifiedColumn - line.size()) : 0;
       printing.WriteLine(QString(padding, QLatin1Char(' ')) + line);
+      // Repaints at once whenever the bar visibly moves; no events are handled meanwhile.
       ProgressBar->setValue(static_cast<int>(i));
-      ProgressBar->repaint();
     }
   } catch (...) {
     // The job is ended also when a line fails; the first error is the one reported.
