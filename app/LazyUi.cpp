@@ -10,6 +10,11 @@ namespace welcomer {
 LazyUi::LazyUi(int& argc, char** argv, std::string libraryFolder)
     : argc_(argc), argv_(argv), libraryFolder_(std::move(libraryFolder)) {}
 
+LazyUi::~LazyUi() {
+  if (module_ != nullptr)
+    module_->Stop();
+}
+
 UiModule* LazyUi::Module() {
   if (tried_)
     return module_;

@@ -15,6 +15,10 @@ class LazyUi : public MessageBoxPresenter {
  public:
   /// `argc` and `argv` are handed to the GUI and must outlive this object.
   LazyUi(int& argc, char** argv, std::string libraryFolder);
+  /// Stops the GUI, when it was started.
+  ~LazyUi() override;
+  LazyUi(const LazyUi&) = delete;
+  LazyUi& operator=(const LazyUi&) = delete;
 
   bool Show(BoxKind kind, const std::string& text) override;
 

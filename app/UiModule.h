@@ -26,6 +26,10 @@ class UiModule {
   /// a page the user acknowledged. Returns the process's exit code.
   virtual int RunInformationWindow(
       RunState& state, const std::function<bool(const std::string&)>& addStateEntry) = 0;
+
+  /// Ends the GUI before the program ends: GUI libraries cannot be torn down safely from exit
+  /// handlers, nor left running under the leak checker. Nothing may be called after it.
+  virtual void Stop() {}
 };
 
 /// The module's file in the program's library folder.

@@ -1,30 +1,19 @@
 #include "ui/QtUiModule.h"
 
 #include <QApplication>
-#include <QMessageBox>
+
+#include "ui/CupsPrinting.h"
+#include "ui/DisplayProbe.h"
+#include "ui/Main_Unit.h"
+#include "ui/QtModalBox.h"
+#include "ui/QtPrinting.h"
+#include "ui/XcbWindowCalls.h"
 
 namespace welcomer {
 namespace {
 
-// Plain Qt boxes until the laid-out boxes land.
-class BasicQtBoxes : public MessageBoxPresenter {
- public:
-  bool Show(BoxKind kind, const std::string& text) override {
-    const QString title = QString::fromLatin1(BoxTitle(kind));
-    const QString body = QString::fromLocal8Bit(text.c_str());
-    switch (kind) {
-      case BoxKind::kInformation:
-        QMessageBox::information(nullptr, title, body);
-        return false;
-      case BoxKind::kError:
-        QMessageBox::critical(nullptr, title, body, QMessageBox::Cancel);
-        return false;
-      case BoxKind::kConfirm:
-        return QMessageBox::question(nullptr, title, body) == QMessageBox::Yes;
-    }
-    return false;
-  }
-};
+// The title the program's own error reports carry.
+constexpr const char* kApplicationTitle = "Information";
 
 }  // namespace
 
@@ -33,21 +22,49 @@ QtUiModule::QtUiModule(int* argc, char** argv) : argc_(argc), argv_(argv) {}
 QtUiModule::~QtUiModule() = default;
 
 bool QtUiModule::Start() {
-  if (!application_)
+  if (!application_) {
+    if (!DisplayAnswers())
+      return false;
     application_ = std::make_unique<QApplication>(*argc_, argv_);
-  if (!boxes_)
-    boxes_ = std::make_unique<BasicQtBoxes>();
+  }
+  if (!boxes_) {
+    boxes_ = std::make_unique<QtBoxPresenter>();
+    kindBoxes_ = std::make_unique<KindBoxPresenter>(*boxes_);
+  }
   return true;
 }
 
+void QtUiModule::Stop() {
+  kindBoxes_.reset();
+  boxes_.reset();
+  application_.reset();
+}
+
 MessageBoxPresenter& QtUiModule::MessageBoxes() {
-  return *boxes_;
+  return *kindBoxes_;
 }
 
 int QtUiModule::RunInformationWindow(RunState& state,
-                                     const std::function<bool(const std::string&)>&) {
-  QMessageBox::information(nullptr, "Information",
-                           QString::fromLocal8Bit(state.DisplayList.Text().c_str()));
+                                     const std::function<bool(const std::string&)>& addStateEntry) {
+  DiskPageFileReader files;
+  CupsFilePrintService filePrinting;
+  QtPrintingLayer printing;
+  TMainServices services{*boxes_,
+                         files,
+                         filePrinting,
+                         printing,
+                         addStateEntry,
+                         {},
+                         QString::fromLatin1(kApplicationTitle)};
+  if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+    services.windowCalls = [](QWidget& window) -> std::unique_ptr<ApplicationWindowCalls> {
+      return std::make_unique<XcbWindowCalls>(window);
+    };
+  }
+  TMain window(state, services);
+  window.show();
+  // The window is the main window: closing it ends the loop.
+  QApplication::exec();
   return 0;
 }
 
