@@ -181,15 +181,6 @@ TEST(DetectChangesTest, DropsUnchangedAndRemovesStaleRecords) {
   }
 }
 
-TEST(DetectChangesTest, VerboseListsTheFilesToTrack) {
-  RecordingMessageBoxes boxes;
-  StringList display, stored;
-  display.Add("F:A=1 2");
-  DetectChanges(display, stored, true, nullptr);
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text, "Files to track:\r\nF:A=1 2\r\n");
-}
-
 TEST(NoFileQuestionTest, HintOnlyWithoutSpecification) {
   const std::string head =
       "No files remained after parsing & checking. It seems that\r\n"

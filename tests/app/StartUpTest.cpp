@@ -145,15 +145,6 @@ TEST_F(StartUpTest, RemoveTakesOnlyOwnEntriesAndEnds) {
   }
 }
 
-TEST_F(StartUpTest, FailedRemovalIsReportedEvenWhenQuiet) {
-  directory_.values = {"Welcomer.RunOnce=x", "Welcomer.File.A=1"};
-  directory_.failRemoveAt = 0;
-  EXPECT_EQ(Run({"/remove"}).exitCode, 0);
-  EXPECT_EQ(boxes_.shown,
-            (std::vector<ShownBox>{{BoxKind::kError, "Error removing Welcomer entrys from NDS"}}));
-  EXPECT_EQ(directory_.CountOf("remove"), 1u);
-}
-
 TEST_F(StartUpTest, CaptionRule) {
   struct Row {
     std::string typed;

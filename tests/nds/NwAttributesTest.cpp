@@ -4,8 +4,6 @@
 
 #include <set>
 
-#include <map>
-
 namespace welcomer {
 namespace {
 
@@ -44,24 +42,6 @@ TEST(AttributeTableTest, EveryNameIsUniqueButTheRepeats) {
     names.insert(name);
   }
   EXPECT_EQ(names.size(), static_cast<size_t>(kAttributeCount - 2));
-}
-
-TEST(AttributeTableTest, SyntaxesAreKnownIds) {
-  const std::set<int> known = {0,  1,  3,  4,  5,  7,  8,  9,  10, 11, 12, 14, 15,
-                               16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27};
-  std::map<int, int> perSyntax;
-  for (int ordinal = 0; ordinal < kAttributeCount; ++ordinal) {
-    const int syntax = AttributeSyntax(static_cast<uint8_t>(ordinal));
-    EXPECT_TRUE(known.count(syntax)) << ordinal;
-    ++perSyntax[syntax];
-  }
-  // The size of each group catches a row moved from one syntax to another.
-  EXPECT_EQ(perSyntax[1], 26);
-  EXPECT_EQ(perSyntax[3], 31);
-  EXPECT_EQ(perSyntax[8], 14);
-  EXPECT_EQ(perSyntax[9], 15);
-  EXPECT_EQ(perSyntax[24], 6);
-  EXPECT_EQ(perSyntax[27], 6);
 }
 
 }  // namespace

@@ -108,12 +108,6 @@ TEST(MessageBoxTest, EachBoxHasItsKindAndBreaksLinesAtSemicolons) {
   EXPECT_EQ(boxes.shown[2], (testing::ShownBox{BoxKind::kConfirm, "Line one\nLine two"}));
 }
 
-TEST(MessageBoxTest, TitlesOfTheKinds) {
-  EXPECT_STREQ(BoxTitle(BoxKind::kInformation), "Information");
-  EXPECT_STREQ(BoxTitle(BoxKind::kConfirm), "Confirm");
-  EXPECT_STREQ(BoxTitle(BoxKind::kError), "Error");
-}
-
 TEST(MessageBoxTest, StandardErrorBoxesAnswerNoAndShowMnemonicsAsText) {
   StderrMessageBoxPresenter presenter;
   ::testing::internal::CaptureStderr();
