@@ -70,8 +70,7 @@ std::string LoginName(ClientState& state) {
   return AsciiUpper(state.Backend().CurrentAccount().name);
 }
 
-int32_t FindUserId(ClientState& state, const std::string& name, uint16_t objectType,
-                   uint32_t& id) {
+int32_t FindUserId(ClientState& state, const std::string& name, uint16_t objectType, uint32_t& id) {
   if (objectType != kUserObjectType || AsciiLower(name) != AsciiLower(LoginName(state)))
     return kNWErrNoSuchEntry;
   return state.Backend().ObjectId(state.Backend().UserObject(), id);
@@ -187,8 +186,7 @@ int32_t NWGetMaximumConnections(uint16_t* count) {
   return 0;
 }
 
-int32_t NWGetConnectionHandle(const char* serverName48, uint16_t, uint32_t* connection,
-                              uint16_t*) {
+int32_t NWGetConnectionHandle(const char* serverName48, uint16_t, uint32_t* connection, uint16_t*) {
   std::string name;
   int32_t result = CopyIn(serverName48, kServerNameBuffer, name);
   if (result != 0)
@@ -290,8 +288,8 @@ int32_t NWSetNetWareErrorMode(uint8_t mode, uint8_t* previousMode) {
 int32_t NWGetFileServerInformation(uint32_t connection, char* serverName48, uint8_t* majorVersion,
                                    uint8_t* minorVersion, uint8_t* revision,
                                    uint16_t* maxConnections, uint16_t* peakConnections,
-                                   uint16_t* connectionsInUse, uint16_t* volumes,
-                                   uint8_t* sftLevel, uint8_t* ttsLevel) {
+                                   uint16_t* connectionsInUse, uint16_t* volumes, uint8_t* sftLevel,
+                                   uint8_t* ttsLevel) {
   if (connection != kLocalConnection)
     return kNWErrNoConnection;
   if (serverName48 != nullptr) {
@@ -300,9 +298,11 @@ int32_t NWGetFileServerInformation(uint32_t connection, char* serverName48, uint
       return result;
   }
   // The version is the client's own: the "server" is this library.
-  const std::pair<uint8_t*, uint8_t> bytes[] = {
-      {majorVersion, WELCOMER_VERSION_MAJOR}, {minorVersion, WELCOMER_VERSION_MINOR},
-      {revision, 0}, {sftLevel, 0}, {ttsLevel, 0}};
+  const std::pair<uint8_t*, uint8_t> bytes[] = {{majorVersion, WELCOMER_VERSION_MAJOR},
+                                                {minorVersion, WELCOMER_VERSION_MINOR},
+                                                {revision, 0},
+                                                {sftLevel, 0},
+                                                {ttsLevel, 0}};
   for (const auto& [out, value] : bytes)
     if (out != nullptr)
       *out = value;
@@ -323,8 +323,8 @@ int32_t NWGetFileServerInfo(uint32_t connection, uint8_t* reply160) {
   return 0;
 }
 
-int32_t NWSetFileServerDateAndTime(uint32_t connection, uint8_t, uint8_t, uint8_t, uint8_t,
-                                   uint8_t, uint8_t) {
+int32_t NWSetFileServerDateAndTime(uint32_t connection, uint8_t, uint8_t, uint8_t, uint8_t, uint8_t,
+                                   uint8_t) {
   if (connection != kLocalConnection)
     return kNWErrNoConnection;
   // The "server" is this machine; its clock is not the directory's to set.

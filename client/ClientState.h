@@ -113,7 +113,7 @@ class ClientState {
 struct NWDSBuf {
   uint32_t size = 0;
   welcomer::client::BufferUse use = welcomer::client::BufferUse::kNone;
-  size_t used = 0;  ///< bytes taken of `size`
+  size_t used = 0;                                 ///< bytes taken of `size`
   std::vector<std::string> names;                  ///< a read request
   std::vector<welcomer::client::Change> changes;   ///< a modify request
   std::vector<welcomer::client::Attribute> items;  ///< a result

@@ -335,8 +335,8 @@ int FindObject(Database& db, const DirectoryName& object, sqlite3_int64& id) {
   return rc == SQLITE_ROW || rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
-int InsertValue(Database& db, sqlite3_int64 objectId, const std::string& attribute,
-                uint32_t syntax, const Value& value) {
+int InsertValue(Database& db, sqlite3_int64 objectId, const std::string& attribute, uint32_t syntax,
+                const Value& value) {
   Statement insert(db.Handle(),
                    "INSERT INTO attribute_values(object_id, attribute, syntax, value, match_key) "
                    "VALUES (?, ?, ?, ?, ?)");
@@ -399,8 +399,8 @@ int LoadValues(Database& db, sqlite3_int64 objectId, const std::string& attribut
   values.clear();
   int rc;
   while ((rc = select.Step()) == SQLITE_ROW)
-    values.push_back({select.Int(0), static_cast<uint32_t>(select.Int(1)), select.Text(2),
-                      select.Text(3)});
+    values.push_back(
+        {select.Int(0), static_cast<uint32_t>(select.Int(1)), select.Text(2), select.Text(3)});
   return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
