@@ -191,15 +191,16 @@ int32_t NWDSSetContext(int32_t context, int32_t key, const void* value) {
     }
     if (key != kKeyNameContext)
       return kNWErrBadKey;
+    // Read back through a buffer of kNameContextBuffer bytes, so no longer when set either.
     std::string text;
-    int32_t result = CopyIn(static_cast<const char*>(value), kNameBuffer, text);
+    int32_t result = CopyIn(static_cast<const char*>(value), kNameContextBuffer, text);
     if (result != 0)
       return result;
     DirectoryName parsed;
     result = ParseContextName(text, parsed);
     if (result != 0)
       return result;
-    // Whatever is set must read back through a buffer of kNameContextBuffer bytes.
+    // Default types can make the name longer than it was given.
     if (parsed.Text().size() >= kNameContextBuffer)
       return kNWErrNameTooLong;
     target->nameContext = parsed;

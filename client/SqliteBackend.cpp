@@ -41,6 +41,8 @@ CREATE UNIQUE INDEX attribute_values_unique ON attribute_values(object_id, attri
 
 int32_t FromSqlite(int rc) {
   switch (rc & 0xFF) {
+    case SQLITE_OK:
+      return 0;
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
       return kNWErrStoreBusy;

@@ -105,8 +105,8 @@ TEST_F(StoreTest, WithoutXdgStateHomeTheStateLivesInTheHomeFolder) {
 }
 
 TEST_F(StoreTest, TwoRunsOfTheSameUserAtOnceLoseNothing) {
+  // From a fresh folder, so that both also race to make the database.
   constexpr int kEach = 150;
-  ASSERT_EQ(AddText(ctx(), user, "L", "before"), 0);
   const pid_t first = StartProbe({"add", "A", std::to_string(kEach)});
   const pid_t second = StartProbe({"add", "B", std::to_string(kEach)});
   ASSERT_GT(first, 0);
@@ -116,11 +116,10 @@ TEST_F(StoreTest, TwoRunsOfTheSameUserAtOnceLoseNothing) {
 
   ReadOutcome read = ReadTexts(ctx(), user, "L");
   ASSERT_EQ(read.result, 0);
-  ASSERT_EQ(read.values.size(), 1u + 2 * kEach);
-  EXPECT_EQ(read.values.front(), "before");
+  ASSERT_EQ(read.values.size(), 2u * kEach);
   int nextA = 0;
   int nextB = 0;
-  for (size_t i = 1; i < read.values.size(); ++i) {
+  for (size_t i = 0; i < read.values.size(); ++i) {
     const std::string& value = read.values[i];
     int& next = value[0] == 'A' ? nextA : nextB;
     EXPECT_EQ(value.substr(2), std::to_string(next)) << "each run's values in its own order";
