@@ -1,5 +1,6 @@
 // The directory entry points: contexts, buffers, reads and modifications of the local directory.
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -467,11 +468,17 @@ int32_t NWDSGetAttrVal(int32_t context, NWDSBuf* buf, uint32_t syntaxId, void* v
       return result;
     if (value == nullptr)
       return kNWErrNullPointer;
-    // Exactly the size NWDSComputeAttrValSize reported: the text and its terminator, or a word.
+    // Exactly the size NWDSComputeAttrValSize reported: the text and its terminator, or a word
+    // (also when the store holds a word of another length).
     char* out = static_cast<char*>(value);
-    std::memcpy(out, next->data(), next->size());
-    if (IsStringSyntax(syntaxId))
+    if (IsStringSyntax(syntaxId)) {
+      std::memcpy(out, next->data(), next->size());
       out[next->size()] = '\0';
+    } else {
+      uint32_t word = 0;
+      std::memcpy(&word, next->data(), std::min(next->size(), sizeof word));
+      std::memcpy(out, &word, sizeof word);
+    }
     ++buf->nextValue;
     return 0;
   });

@@ -218,9 +218,15 @@ int32_t PrepareFile(const std::string& path, bool& empty) {
   }
   if (errno != EEXIST)
     return kNWErrStoreUnavailable;
-  fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a pipe put in its place cannot hang the login.
+  fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0)
     return kNWErrStoreUnavailable;
+  struct stat info;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return kNWErrStoreUnavailable;
+  }
   char header[16];
   ssize_t got = ::read(fd, header, sizeof header);
   ::close(fd);

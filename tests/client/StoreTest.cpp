@@ -227,6 +227,50 @@ TEST_F(StoreTest, AnEmptyFileIsSetUpAfresh) {
   EXPECT_THAT(ReadTexts(ctx(), user, "L").values, ElementsAre("v"));
 }
 
+TEST_F(StoreTest, SomethingElseInPlaceOfTheFileIsNoStore) {
+  ASSERT_EQ(::mkdir((temp / "state").c_str(), 0700), 0);
+  ASSERT_EQ(::mkdir((temp / "state/welcomer").c_str(), 0700), 0);
+  ASSERT_EQ(::mkfifo(DatabasePath().c_str(), 0600), 0);
+  EXPECT_EQ(ReadTexts(ctx(), user, "L").result, kNWErrStoreUnavailable) << "and does not hang";
+  ASSERT_EQ(::unlink(DatabasePath().c_str()), 0);
+  ASSERT_EQ(::mkdir(DatabasePath().c_str(), 0700), 0);
+  EXPECT_EQ(AddText(ctx(), user, "L", "v"), kNWErrStoreUnavailable);
+}
+
+TEST_F(StoreTest, AWordOfAnotherLengthInTheStoreIsHandedOutAsOneWord) {
+  const uint32_t answer = 42;
+  ASSERT_EQ(ChangeValue(ctx(), user, "Login Grace Limit", kAddValue, kInteger, &answer), 0);
+  Sql(DatabasePath(),
+      "UPDATE attribute_values SET value = x'2a000000ffffffffffff' "
+      "WHERE attribute = 'Login Grace Limit'");
+  ASSERT_EQ(Sql(DatabasePath(),
+                "SELECT length(value) FROM attribute_values WHERE attribute = 'Login Grace Limit'"),
+            "10");
+  NWDSBuf* request = nullptr;
+  NWDSBuf* result = nullptr;
+  ASSERT_EQ(NWDSAllocBuf(4096, &request), 0);
+  ASSERT_EQ(NWDSAllocBuf(4096, &result), 0);
+  ASSERT_EQ(NWDSInitBuf(ctx(), 3, request), 0);
+  ASSERT_EQ(NWDSPutAttrName(ctx(), request, "Login Grace Limit"), 0);
+  int32_t iteration = -1;
+  ASSERT_EQ(NWDSRead(ctx(), user.c_str(), 1, 0, request, &iteration, result), 0);
+  uint32_t count = 0;
+  uint32_t values = 0;
+  uint32_t syntax = 0;
+  uint32_t size = 0;
+  char name[34];
+  ASSERT_EQ(NWDSGetAttrCount(ctx(), result, &count), 0);
+  ASSERT_EQ(NWDSGetAttrName(ctx(), result, name, &values, &syntax), 0);
+  ASSERT_EQ(NWDSComputeAttrValSize(ctx(), result, syntax, &size), 0);
+  EXPECT_EQ(size, 4u);
+  uint32_t words[2] = {0, 0x23232323};
+  ASSERT_EQ(NWDSGetAttrVal(ctx(), result, syntax, words), 0);
+  EXPECT_EQ(words[0], answer);
+  EXPECT_EQ(words[1], 0x23232323u) << "written past the reported size";
+  NWDSFreeBuf(result);
+  NWDSFreeBuf(request);
+}
+
 // What a restricted run sees: the codes of a read, an add and WhoAmI.
 std::vector<int32_t> ReadAddWho() {
   ClientContext context;
