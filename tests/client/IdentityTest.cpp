@@ -198,7 +198,7 @@ TEST_F(IdentityTest, TheBinderyFullNameIsTheDirectorysFullName) {
             kNWErrNoSuchEntry);
 }
 
-TEST_F(IdentityTest, ConnectionOperationsAnswerForTheOneLocalConnection) {
+TEST_F(IdentityTest, ModesAreKeptAndServersOtherThanThisOneAreUnknown) {
   uint16_t mode = 0;
   EXPECT_EQ(NWSetBroadcastMode(1, 2), 0);
   ASSERT_EQ(NWCCGetConnInfo(1, 2, 2, &mode), 0);
@@ -210,29 +210,19 @@ TEST_F(IdentityTest, ConnectionOperationsAnswerForTheOneLocalConnection) {
   ASSERT_EQ(NWSetNetWareErrorMode(0, &errorMode), 0);
   EXPECT_EQ(errorMode, 1);
 
-  uint8_t major = 0;
-  uint8_t minor = 0;
   char server[48];
-  ASSERT_EQ(NWGetFileServerInformation(1, server, &major, &minor, nullptr, nullptr, nullptr,
-                                       nullptr, nullptr, nullptr, nullptr),
-            0);
-  EXPECT_GE(major, 1);
+  ASSERT_EQ(NWGetFileServerName(1, server), 0);
+  std::string lower = server;
+  for (char& c : lower)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   uint32_t connection = 0;
-  EXPECT_EQ(NWGetConnectionHandle(server, 0, &connection, nullptr), 0);
+  EXPECT_EQ(NWGetConnectionHandle(lower.c_str(), 0, &connection, nullptr), 0);
   EXPECT_EQ(connection, 1u);
-  EXPECT_EQ(NWCCOpenConnByName(0, server, 2, 1, 0, &connection), 0);
-  EXPECT_EQ(NWCCSetPrefServerName(server), 0);
   EXPECT_EQ(NWCCSetPrefServerName("ELSEWHERE"), kNWErrNoServerFound);
-  EXPECT_EQ(NWSetPrimaryConnectionID(2), kNWErrNoConnection);
+  EXPECT_EQ(NWCCOpenConnByName(0, "ELSEWHERE", 2, 1, 0, &connection), kNWErrNoServerFound);
+}
 
-  uint16_t drive = 9;
-  EXPECT_NE(NWGetFirstDrive(&drive), 0) << "no network drives";
-  uint16_t status = 9;
-  EXPECT_EQ(NWGetDriveStatus(3, 0, &status, nullptr, nullptr, nullptr, nullptr), 0);
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(NWSetFileServerDateAndTime(1, 126, 1, 2, 3, 4, 5), kNWErrNoAccess);
-  EXPECT_EQ(NWCheckConsolePrivileges(1) == 0, ::getuid() == 0);
-
+TEST_F(IdentityTest, TheLocaleBlockIsFilledWithinItsSize) {
   uint8_t locale[132 + 4];
   std::memset(locale, '#', sizeof locale);
   ASSERT_EQ(NWLlocaleconv(locale), 0);
@@ -244,7 +234,6 @@ TEST_F(IdentityTest, ConnectionOperationsAnswerForTheOneLocalConnection) {
   EXPECT_GT(country, 0);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(locale) + 132, 4), "####");
   EXPECT_EQ(NWInitUnicodeTables(country, codePage), 0);
-  EXPECT_EQ(NWFreeUnicodeTables(), 0);
 }
 
 }  // namespace
