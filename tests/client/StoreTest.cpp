@@ -128,6 +128,24 @@ TEST_F(StoreTest, TwoRunsOfTheSameUserAtOnceLoseNothing) {
   EXPECT_EQ(Sql(DatabasePath(), "PRAGMA integrity_check"), "ok");
 }
 
+TEST_F(StoreTest, AWriterThatHoldsTheStoreTooLongDelaysOnlyWritesAndOnlyForAWhile) {
+  ASSERT_EQ(AddText(ctx(), user, "L", "stored"), 0);
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(DatabasePath().c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+  EXPECT_THAT(ReadTexts(ctx(), user, "L").values, ElementsAre("stored"));
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(AddText(ctx(), user, "L", "new"), kNWErrStoreBusy);
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(waited, std::chrono::seconds(4));
+  EXPECT_LT(waited, std::chrono::seconds(30));
+
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  EXPECT_EQ(AddText(ctx(), user, "L", "new"), 0);
+}
+
 TEST_F(StoreTest, ARunKilledHalfWayLeavesEveryStoredValueWhole) {
   for (int round = 0; round < 3; ++round) {
     const std::string prefix = "K" + std::to_string(round);
