@@ -21,6 +21,18 @@ size_t AttributeEntrySize(const std::string& name) {
   return 4 + Padded(name.size() + 1) + 4 + 4;
 }
 
+size_t RequestHeaderSize() {
+  return 4;
+}
+
+size_t RequestNameSize(const std::string& name) {
+  return 4 + Padded(name.size() + 1);
+}
+
+size_t ChangeEntrySize(const std::string& attribute) {
+  return 4 + RequestNameSize(attribute) + 4;
+}
+
 size_t ValueSizeForCaller(const Value& value, uint32_t syntax) {
   return IsWordSyntax(syntax) ? sizeof(uint32_t) : value.size() + 1;
 }

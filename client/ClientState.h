@@ -49,6 +49,11 @@ struct Iteration {
 size_t ResultHeaderSize();
 size_t AttributeEntrySize(const std::string& name);
 size_t ValueEntrySize(const Value& value, uint32_t syntax);
+/// Request buffers count the same way: a read request holds names, a modify request changes
+/// (type, name, value count) and their values.
+size_t RequestHeaderSize();
+size_t RequestNameSize(const std::string& name);
+size_t ChangeEntrySize(const std::string& attribute);
 /// What NWDSComputeAttrValSize reports and NWDSGetAttrVal writes for a value.
 size_t ValueSizeForCaller(const Value& value, uint32_t syntax);
 

@@ -45,10 +45,6 @@ int32_t TakeObjectName(const Context& context, const char* text, DirectoryName& 
   return ResolveName(name, context.nameContext, object);
 }
 
-size_t Padded(size_t size) {
-  return (size + 3) & ~static_cast<size_t>(3);
-}
-
 bool TakesValues(uint32_t changeType) {
   return changeType != kRemoveAttribute && changeType != kClearAttribute;
 }
@@ -243,7 +239,7 @@ int32_t NWDSInitBuf(int32_t context, uint32_t operation, NWDSBuf* buf) {
     *buf = NWDSBuf();
     buf->size = size;
     buf->use = operation == kVerbRead ? BufferUse::kReadRequest : BufferUse::kModifyRequest;
-    buf->used = 4;
+    buf->used = RequestHeaderSize();
     return 0;
   });
 }
@@ -260,7 +256,7 @@ int32_t NWDSPutAttrName(int32_t context, NWDSBuf* buf, const char* attrName) {
       result = TakeAttributeName(attrName, name);
     if (result != 0)
       return result;
-    const size_t need = 4 + Padded(name.size() + 1);
+    const size_t need = RequestNameSize(name);
     if (buf->used + need > buf->size)
       return kNWErrBufferFull;
     buf->used += need;
@@ -279,7 +275,7 @@ int32_t NWDSPutChange(int32_t context, NWDSBuf* buf, uint32_t changeType, const 
       return result;
     if (changeType > kClearValue)
       return kNWErrInvalidRequest;
-    const size_t need = 4 + 4 + Padded(name.size() + 1) + 4;
+    const size_t need = ChangeEntrySize(name);
     if (buf->used + need > buf->size)
       return kNWErrBufferFull;
     buf->used += need;
