@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 #include <utility>
 
 #include "client/ClientErrors.h"
@@ -263,8 +265,7 @@ int32_t CreateSchema(Database& db) {
   return rc == SQLITE_OK ? 0 : FromSqlite(rc);
 }
 
-// WAL lets a run read while the other one writes; it is kept in the file once set.
-int32_t EnsureWal(Database& db) {
+int32_t TryWal(Database& db) {
   std::string mode;
   int rc = db.QueryText("PRAGMA journal_mode", mode);
   if (rc != SQLITE_OK)
@@ -277,6 +278,20 @@ int32_t EnsureWal(Database& db) {
   if (mode == "wal" || sqlite3_db_readonly(db.Handle(), "main") == 1)
     return 0;
   return kNWErrStoreBusy;
+}
+
+// WAL lets a run read while the other one writes; it is kept in the file once set. Switching
+// needs the file to itself, and SQLite gives up at once instead of waiting when two runs set up
+// the same new file together, so the waiting happens here, within the busy timeout.
+int32_t EnsureWal(Database& db) {
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+  for (;;) {
+    const int32_t result = TryWal(db);
+    if (result != kNWErrStoreBusy || std::chrono::steady_clock::now() >= deadline)
+      return result;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
 }
 
 int32_t Open(const std::string& path, Database& db) {
@@ -299,10 +314,14 @@ int32_t Open(const std::string& path, Database& db) {
 
   if (!empty) {
     // Read-only looks first: a file that is not ours, or damaged, must not see a single write.
+    // They share one read transaction, since another run may be setting the file up right now.
     sqlite3_int64 applicationId = 0;
     sqlite3_int64 version = 0;
     sqlite3_int64 tables = 0;
-    rc = db.QueryInt("PRAGMA application_id", applicationId);
+    Transaction snapshot(db);
+    rc = snapshot.Begin(false);
+    if (rc == SQLITE_OK)
+      rc = db.QueryInt("PRAGMA application_id", applicationId);
     if (rc == SQLITE_OK)
       rc = db.QueryInt("PRAGMA user_version", version);
     if (rc == SQLITE_OK)
@@ -319,6 +338,9 @@ int32_t Open(const std::string& path, Database& db) {
       return FromSqlite(rc);
     if (check != "ok")
       return kNWErrInconsistentDatabase;
+    rc = snapshot.Commit();
+    if (rc != SQLITE_OK)
+      return FromSqlite(rc);
     empty = applicationId != kApplicationId;
   }
   result = EnsureWal(db);
