@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# End to end: the built program with the client we ship, each scenario with a state folder of its
+# own. Usage: e2e_run_once.sh <welcomer executable>
+# Exits 77 (skipped) while the program does not bind the directory client yet.
+set -euo pipefail
+program=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# Without a display every message goes to standard error, which is what these checks read.
+unset DISPLAY WAYLAND_DISPLAY
+# The program upper-cases its arguments, so the command gets an upper-case name and finds the
+# file it writes through the environment.
+mkdir -p "$work/bin"
+cat >"$work/bin/MARK" <<'EOF'
+#!/bin/sh
+echo run >>"$WELCOMER_E2E_MARKER"
+EOF
+chmod +x "$work/bin/MARK"
+export PATH="$work/bin:$PATH"
+export WELCOMER_E2E_MARKER="$work/marker"
+
+fresh_state() {
+  rm -rf "$work/state" "$WELCOMER_E2E_MARKER"
+  export XDG_STATE_HOME="$work/state/$1"
+}
+
+runs() {
+  if [ -f "$WELCOMER_E2E_MARKER" ]; then wc -l <"$WELCOMER_E2E_MARKER"; else echo 0; fi
+}
+
+# The command is started detached: wait until it has run as often as expected, then a little
+# longer so that a run too many would show.
+expect_runs() {
+  for _ in $(seq 50); do
+    [ "$(runs)" -ge "$1" ] && break
+    sleep 0.1
+  done
+  sleep 0.3
+  [ "$(runs)" -eq "$1" ] || fail "$2: expected $1 runs of the command, saw $(runs)"
+}
+
+welcomer() {
+  local code=0
+  "$program" "$@" 2>"$work/stderr" || code=$?
+  [ "$code" -eq 0 ] || fail "welcomer $* exited with $code: $(cat "$work/stderr")"
+}
+
+database() { echo "$XDG_STATE_HOME/welcomer/directory.sqlite3"; }
+
+# Does the program keep state through the client yet?
+fresh_state probe
+welcomer /ro MARK
+expect_runs 1 "first run"
+welcomer /v
+if ! grep -q "Welcomer.RunOnce" "$work/stderr"; then
+  echo "SKIP: the program does not bind the directory client yet (no stored entry listed under" \
+    "'Config found in NDS:' after a /ro run)"
+  exit 77
+fi
+
+# /ro runs its command once; /remove clears the state; /f runs it every time and stores nothing.
+fresh_state once
+welcomer /ro MARK
+expect_runs 1 "first /ro"
+welcomer /ro MARK
+expect_runs 1 "second /ro"
+[ "$(stat -c %a "$(database)")" = 600 ] || fail "the database is not private"
+[ "$(stat -c %a "$XDG_STATE_HOME/welcomer")" = 700 ] || fail "the state folder is not private"
+welcomer /remove /v
+grep -q "Succesfully removed" "$work/stderr" || fail "/remove did not confirm: $(cat "$work/stderr")"
+welcomer /ro MARK
+expect_runs 2 "/ro after /remove"
+welcomer /f /ro MARK
+expect_runs 3 "/f /ro"
+welcomer /f /ro MARK
+expect_runs 4 "/f /ro again"
+welcomer /ro MARK
+expect_runs 4 "/ro after /f"
+
+# Two runs of the same user at once: both finish, and the database stays whole and usable.
+fresh_state concurrent
+codes=0
+"$program" /ro MARK 2>"$work/first" &
+first=$!
+"$program" /ro MARK 2>"$work/second" &
+second=$!
+wait "$first" || codes=$?
+wait "$second" || codes=$?
+[ "$codes" -eq 0 ] || fail "a concurrent run failed: $(cat "$work/first" "$work/second")"
+sleep 1
+ran=$(runs)
+[ "$ran" -ge 1 ] && [ "$ran" -le 2 ] || fail "two concurrent runs ran the command $ran times"
+[ "$(sqlite3 "$(database)" 'PRAGMA integrity_check')" = ok ] || fail "the database is damaged"
+welcomer /ro MARK
+expect_runs "$ran" "/ro after the concurrent runs"
+welcomer /v
+grep -q "Welcomer.RunOnce" "$work/stderr" || fail "the concurrent runs stored nothing"
+
+echo "PASS"

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# The client exports the entry points of its interface and nothing else.
+# Usage: exported_symbols.sh <libnetwin32.so> <NWClientABI.h>
+set -euo pipefail
+declared=$(grep -oE 'NWCLIENT_API [a-z0-9_]+ NW[A-Za-z]+\(' "$2" | sed -E 's/.* (NW[A-Za-z]+)\(/\1/' | sort)
+exported=$(nm -D --defined-only "$1" | awk '{print $3}' | sort)
+if [ "$declared" != "$exported" ]; then
+  diff <(echo "$declared") <(echo "$exported") || true
+  echo "FAIL: the exported symbols differ from the declared entry points (< declared, > exported)"
+  exit 1
+fi
+echo "PASS: $(echo "$exported" | wc -l) entry points, nothing else"
