@@ -9,44 +9,8 @@ set -euo pipefail
 program=$1
 screenshot=${2:-}
 grab=${3:-}
-for tool in Xvfb xdotool xprop xwininfo; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-
 work=$(mktemp -d)
-xvfb_pid=
-program_pid=
-cleanup() {
-  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-# Waits up to twenty seconds (a sanitised build starts slowly) for a command to succeed.
-wait_for() {
-  for _ in $(seq 400); do
-    "$@" >/dev/null 2>&1 && return 0
-    sleep 0.05
-  done
-  return 1
-}
-
-# The server picks a free display number itself and tells it on a file descriptor.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-wait_for test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n1 "$work/display")"
-export XDG_STATE_HOME="$work/state"
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -m 0700 "$XDG_RUNTIME_DIR"
-unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+. "$(dirname "$0")/x11_session.sh"
 
 if [ -n "$screenshot" ]; then
   # The sample messages in name order, so that the welcome text is the first page.
@@ -60,18 +24,7 @@ else
   arguments=(/@ "$messages")
 fi
 
-"$program" "${arguments[@]}" >"$work/program.log" 2>&1 &
-program_pid=$!
-
-find_window() {
-  xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1
-}
-has_window() {
-  [ -n "$(find_window "$1")" ]
-}
-wait_for_title() {
-  wait_for has_window "$1"
-}
+start_program "${arguments[@]}"
 
 if [ -n "$screenshot" ]; then
   wait_for_title "Information Page 1 of [0-9]*" || fail "no window: $(cat "$work/program.log")"
@@ -99,14 +52,5 @@ for page in 2 3; do
   wait_for_title "Information Page $page of 3" || fail "Enter did not bring page $page"
 done
 xdotool windowfocus --sync "$window" key Return
-
-for _ in $(seq 400); do
-  kill -0 "$program_pid" 2>/dev/null || break
-  sleep 0.05
-done
-kill -0 "$program_pid" 2>/dev/null && fail "the program did not end after the last page"
-status=0
-wait "$program_pid" || status=$?
-program_pid=
-[ "$status" -eq 0 ] || fail "exit code $status: $(cat "$work/program.log")"
+expect_program_exit 0
 echo "PASS: paged through 3 pages, exit code 0"

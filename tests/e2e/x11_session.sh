@@ -1,0 +1,79 @@
+# Sourced by the end-to-end tests that drive the window: a private X server, a private state
+# folder, and helpers to find windows and wait for the program. Expects $work to be a fresh
+# folder; sets DISPLAY, XDG_STATE_HOME and XDG_RUNTIME_DIR.
+
+for tool in Xvfb xdotool xprop xwininfo; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+xvfb_pid=
+program_pid=
+cleanup() {
+  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# Waits up to twenty seconds (a sanitised build starts slowly) for a command to succeed.
+wait_for() {
+  for _ in $(seq 400); do
+    "$@" >/dev/null 2>&1 && return 0
+    sleep 0.05
+  done
+  return 1
+}
+
+# The server picks a free display number itself and tells it on a file descriptor.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+wait_for test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n1 "$work/display")"
+export XDG_STATE_HOME="$work/state"
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 0700 "$XDG_RUNTIME_DIR"
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+
+find_window() {
+  xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1
+}
+has_window() {
+  [ -n "$(find_window "$1")" ]
+}
+wait_for_title() {
+  wait_for has_window "$1"
+}
+
+# Starts the program in the background with the given arguments.
+start_program() {
+  "$program" "$@" >"$work/program.log" 2>&1 &
+  program_pid=$!
+}
+
+# Waits for the program started last to end and checks its exit code.
+expect_program_exit() {
+  local expected=$1 status=0
+  for _ in $(seq 400); do
+    kill -0 "$program_pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  kill -0 "$program_pid" 2>/dev/null && fail "the program did not end"
+  wait "$program_pid" || status=$?
+  program_pid=
+  [ "$status" -eq "$expected" ] || fail "exit code $status, expected $expected: $(cat "$work/program.log")"
+}
+
+# Presses keys in the window titled $1 (a pattern), which must appear first.
+press_in() {
+  local title=$1 window
+  shift
+  wait_for_title "$title" || fail "no window titled '$title': $(cat "$work/program.log")"
+  window=$(find_window "$title")
+  xdotool windowfocus --sync "$window" key "$@"
+}
