@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,9 +14,6 @@ inline constexpr uint32_t kCiString = 3;
 inline constexpr uint32_t kInteger = 8;
 inline constexpr uint32_t kAddValue = 2;
 inline constexpr uint32_t kRemoveValue = 3;
-inline constexpr uint32_t kReadBufferSize = 4096;
-/// The longest string value the client takes, in characters.
-inline constexpr size_t kMaxLongValue = 2047;
 
 /// A context of the client for the length of a test, with the name context [Root] as the
 /// program sets it.
@@ -34,30 +32,36 @@ class ClientContext {
 /// The current user's full name as NWDSWhoAmI gives it; empty on failure.
 std::string WhoAmI(int32_t context);
 
-/// One value change through NWDSAllocBuf, NWDSInitBuf, NWDSPutChange, NWDSPutAttrVal and
-/// NWDSModifyObject, as the program makes it. Returns the first non-zero code.
-int32_t ChangeValue(int32_t context, const std::string& object, const std::string& attribute,
-                    uint32_t changeType, uint32_t syntax, const void* value);
-int32_t AddText(int32_t context, const std::string& object, const std::string& attribute,
-                const std::string& value);
-int32_t RemoveText(int32_t context, const std::string& object, const std::string& attribute,
-                   const std::string& value);
-
-/// Adds every value in one change of one request, as far as a 64 KiB buffer holds them.
+/// One change with `values` in one request, through the calls the program makes. Returns the
+/// first non-zero code.
+int32_t ChangeValues(int32_t context, const std::string& object, const std::string& attribute,
+                     uint32_t changeType, uint32_t syntax, const std::vector<const void*>& values);
 int32_t AddTexts(int32_t context, const std::string& object, const std::string& attribute,
                  const std::vector<std::string>& values);
+inline int32_t AddText(int32_t context, const std::string& object, const std::string& attribute,
+                       const std::string& value) {
+  return ChangeValues(context, object, attribute, kAddValue, kCiString, {value.c_str()});
+}
+inline int32_t RemoveText(int32_t context, const std::string& object, const std::string& attribute,
+                          const std::string& value) {
+  return ChangeValues(context, object, attribute, kRemoveValue, kCiString, {value.c_str()});
+}
 
 /// What a read of one attribute delivered.
 struct ReadOutcome {
   int32_t result = 0;  ///< the first non-zero code, or 0
-  std::vector<std::string> values;
-  int buffers = 0;  ///< result buffers that NWDSRead filled
+  uint32_t syntax = 0;
+  std::vector<std::string> values;  ///< texts without their terminator; words as their 4 bytes
+  int buffers = 0;                  ///< result buffers that NWDSRead filled
+  /// Every value filled exactly the size NWDSComputeAttrValSize reported, and not a byte more.
+  bool exact = true;
 };
 
-/// Reads every value of a string attribute the way the program does: one request buffer, one
-/// result buffer of `bufferSize` bytes refilled while the iteration handle is not -1, each
-/// value taken into a block of the size NWDSComputeAttrValSize reports.
-ReadOutcome ReadTexts(int32_t context, const std::string& object, const std::string& attribute,
-                      uint32_t bufferSize = kReadBufferSize);
+/// Reads every value of an attribute the way the program does: one result buffer of
+/// `bufferSize` bytes refilled while the iteration handle is not -1, each value taken into a
+/// block of the reported size. `afterFirstBuffer` runs between the first and second buffer.
+ReadOutcome ReadValues(int32_t context, const std::string& object, const std::string& attribute,
+                       uint32_t bufferSize = 4096,
+                       const std::function<void()>& afterFirstBuffer = nullptr);
 
 }  // namespace welcomer::testing

@@ -2,11 +2,9 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
-#include <cstdint>
-#include <functional>
 #include <string>
-#include <vector>
 
 #include "tests/client/ClientCalls.h"
 #include "tests/support/TempDir.h"
@@ -17,11 +15,12 @@ namespace welcomer::testing {
 /// context [Root]; `user` is the current user's full name.
 class ClientTest : public ::testing::Test {
  protected:
-  void SetUp() override;
-  void TearDown() override;
-
-  /// Where the client keeps this test's database.
-  std::string DatabasePath() const;
+  void SetUp() override {
+    ::setenv("XDG_STATE_HOME", (temp / "state").c_str(), 1);
+    user = WhoAmI(ctx());
+    ASSERT_FALSE(user.empty());
+  }
+  std::string DatabasePath() const { return temp / "state/welcomer/directory.sqlite3"; }
   int32_t ctx() const { return context_.handle(); }
 
   TempDir temp;
@@ -29,16 +28,6 @@ class ClientTest : public ::testing::Test {
 
  private:
   ClientContext context_;
-  std::string savedStateHome_;
-  bool hadStateHome_ = false;
 };
-
-/// The whole content of a file; empty when it cannot be read.
-std::string FileBytes(const std::string& path);
-
-/// Runs `body` in a child process that is bound by file modes: as root the child becomes the
-/// unprivileged user "nobody", otherwise it stays the test's user. The codes the body returns
-/// come back; a child that dies by a signal fails the test.
-std::vector<int32_t> RunRestricted(const std::function<std::vector<int32_t>()>& body);
 
 }  // namespace welcomer::testing
