@@ -522,6 +522,24 @@ std::string FirstField(const char* comment) {
   return text.substr(0, text.find(','));
 }
 
+// Opens the store with the user's object in place and finds `object` inside a transaction begun
+// for reading or writing; kNWErrNoSuchEntry when the object is not there.
+int32_t BeginOnObject(const std::string& path, const DirectoryName& user, const Account& account,
+                      Database& db, Transaction& transaction, bool write,
+                      const DirectoryName& object, sqlite3_int64& objectId) {
+  int32_t result = Open(path, db);
+  if (result == 0)
+    result = EnsureUserObject(db, user, account);
+  if (result != 0)
+    return result;
+  int rc = transaction.Begin(write);
+  if (rc == SQLITE_OK)
+    rc = FindObject(db, object, objectId);
+  if (rc != SQLITE_OK)
+    return FromSqlite(rc);
+  return objectId == 0 ? kNWErrNoSuchEntry : 0;
+}
+
 }  // namespace
 
 std::string StateDatabasePath() {
@@ -574,21 +592,13 @@ int32_t SqliteBackend::Read(const DirectoryName& object, const std::vector<std::
                             std::vector<Attribute>& attributes) {
   attributes.clear();
   Database db;
-  int32_t result = Open(DatabasePath(), db);
-  if (result == 0)
-    result = EnsureUserObject(db, UserObject(), account_);
-  if (result != 0)
-    return result;
-
   Transaction transaction(db);
-  int rc = transaction.Begin(false);
   sqlite3_int64 objectId = 0;
-  if (rc == SQLITE_OK)
-    rc = FindObject(db, object, objectId);
-  if (rc != SQLITE_OK)
-    return FromSqlite(rc);
-  if (objectId == 0)
-    return kNWErrNoSuchEntry;
+  if (int32_t result = BeginOnObject(DatabasePath(), UserObject(), account_, db, transaction, false,
+                                     object, objectId);
+      result != 0)
+    return result;
+  int rc = SQLITE_OK;
 
   Statement select(db.Handle(),
                    "SELECT attribute, syntax, value FROM attribute_values WHERE object_id = ? "
@@ -627,43 +637,29 @@ int32_t SqliteBackend::Read(const DirectoryName& object, const std::vector<std::
 
 int32_t SqliteBackend::Modify(const DirectoryName& object, const std::vector<Change>& changes) {
   Database db;
-  int32_t result = Open(DatabasePath(), db);
-  if (result == 0)
-    result = EnsureUserObject(db, UserObject(), account_);
+  Transaction transaction(db);
+  sqlite3_int64 objectId = 0;
+  int32_t result = BeginOnObject(DatabasePath(), UserObject(), account_, db, transaction, true,
+                                 object, objectId);
   if (result != 0)
     return result;
-
-  Transaction transaction(db);
-  int rc = transaction.Begin(true);
-  sqlite3_int64 objectId = 0;
-  if (rc == SQLITE_OK)
-    rc = FindObject(db, object, objectId);
-  if (rc != SQLITE_OK)
-    return FromSqlite(rc);
-  if (objectId == 0)
-    return kNWErrNoSuchEntry;
   for (const Change& change : changes) {
     result = ApplyChange(db, objectId, change);
     if (result != 0)
       return result;
   }
-  rc = transaction.Commit();
+  const int rc = transaction.Commit();
   return rc == SQLITE_OK ? 0 : FromSqlite(rc);
 }
 
 int32_t SqliteBackend::ObjectId(const DirectoryName& object, uint32_t& id) {
   Database db;
-  int32_t result = Open(DatabasePath(), db);
-  if (result == 0)
-    result = EnsureUserObject(db, UserObject(), account_);
-  if (result != 0)
-    return result;
+  Transaction transaction(db);
   sqlite3_int64 found = 0;
-  int rc = FindObject(db, object, found);
-  if (rc != SQLITE_OK)
-    return FromSqlite(rc);
-  if (found == 0)
-    return kNWErrNoSuchEntry;
+  if (int32_t result = BeginOnObject(DatabasePath(), UserObject(), account_, db, transaction, false,
+                                     object, found);
+      result != 0)
+    return result;
   id = static_cast<uint32_t>(found);
   return 0;
 }
