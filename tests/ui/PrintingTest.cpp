@@ -1,10 +1,9 @@
 #include <QLabel>
 #include <QPrinter>
+#include <QProcess>
 #include <QProgressBar>
 #include <QTextEdit>
 #include <QToolButton>
-
-#include <cstdio>
 
 #include "tests/ui/WindowFixture.h"
 #include "ui/QtPrinting.h"
@@ -15,26 +14,21 @@ namespace {
 using testing::WindowFixture;
 using Calls = std::vector<std::string>;
 
-const QString kPrintErrorPrefix =
-    QStringLiteral("The following error occured while trying to print:\r");
+const std::string kTitle = "title:Welcomer Information";
+const QString kPrintError = QStringLiteral("The following error occured while trying to print:\r");
 
-std::string RunCommand(const std::string& command) {
-  std::string output;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr)
-    return output;
-  char buffer[4096];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-    output.append(buffer, got);
-  ::pclose(pipe);
-  return output;
+std::string RunTool(const char* program, const QStringList& arguments) {
+  QProcess process;
+  process.start(QString::fromLatin1(program), arguments);
+  process.waitForFinished();
+  return process.readAllStandardOutput().toStdString();
 }
 
 std::string PdfText(const std::string& pdf) {
-  return RunCommand(std::string(PDFTOTEXT) + " -layout '" + pdf + "' - 2>/dev/null");
+  return RunTool(PDFTOTEXT, {"-layout", QString::fromStdString(pdf), "-"});
 }
 
+// Without a file name the printer stands for a system that has no printer.
 QtPrintingLayer::PrinterFactory PdfPrinter(const std::string& file) {
   return [file] {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -44,16 +38,16 @@ QtPrintingLayer::PrinterFactory PdfPrinter(const std::string& file) {
   };
 }
 
-void WritePicture(const std::string& path, int width, int height) {
-  QImage picture(width, height, QImage::Format_RGB32);
-  picture.fill(Qt::darkGreen);
-  ASSERT_TRUE(picture.save(QString::fromStdString(path), "BMP"));
+// The print boxes have no title and one OK button, and show "&" as it stands.
+BoxRequest Box(const QString& text, BoxIcon icon) {
+  return BoxRequest{QString(), text, icon, BoxButtons::kOk, false};
 }
 
 class PrintTest : public WindowFixture {
  protected:
-  void ExpectPageOnShowAgain() {
-    EXPECT_TRUE(window->Memo->isVisible());
+  void ExpectPageOnShowAgain(bool picture = false) {
+    EXPECT_EQ(window->Memo->isVisible(), !picture);
+    EXPECT_EQ(window->Image->isVisible(), picture);
     EXPECT_FALSE(window->ProgressBar->isVisible());
     EXPECT_FALSE(window->ProgressBarLabel->isVisible());
   }
@@ -69,177 +63,141 @@ TEST_F(PrintTest, FileTheServiceAcceptsIsPrintedByItOnly) {
   EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(PrintTest, LeftJustifiedTextPrintsDisplayedLinesAsTheyAre) {
-  AddPage("a.txt", "first line\n\n  indented\nlast");
-  Open();
-  window->PrintButtonClick();
-  EXPECT_EQ(printing.calls, (Calls{"title:Welcomer Information", "begin-text", "line:first line",
-                                   "line:", "line:  indented", "line:last", "end-text"}));
-  EXPECT_TRUE(boxes.shown.empty());
-  ExpectPageOnShowAgain();
-}
-
-TEST_F(PrintTest, WrappedLineIsPrintedInTheSamePieces) {
-  std::string words;
-  for (int i = 0; i < 100; ++i)
-    words += "word ";
-  AddPage("a.txt", words);
-  Open();
-  const QStringList shown = window->DisplayedMemoLines();
-  ASSERT_GT(shown.size(), 1);
-  window->PrintButtonClick();
-  Calls expected{"title:Welcomer Information", "begin-text"};
-  for (const QString& line : shown)
-    expected.push_back("line:" + line.toStdString());
-  expected.push_back("end-text");
-  EXPECT_EQ(printing.calls, expected);
-}
-
-struct PadRow {
+struct TextRow {
   const char* name;
-  int length;
-  int blanks;
+  std::string page;
+  Calls lines;  // none: no job at all
 };
 
-class RightJustifiedPrintTest : public PrintTest, public ::testing::WithParamInterface<PadRow> {};
+class TextPrintTest : public PrintTest, public ::testing::WithParamInterface<TextRow> {};
 
-TEST_P(RightJustifiedPrintTest, PadsToColumnEighty) {
-  // "ì" in Windows-1252: a high, narrow letter, so that long lines still fit one displayed line.
-  AddPage("a.txt", std::string(GetParam().length, '\xEC'));
-  Open();
-  ASSERT_TRUE(window->RightJustified());
-  ASSERT_EQ(window->DisplayedMemoLines().size(), 1);
-  window->PrintButtonClick();
-  ASSERT_EQ(printing.calls.size(), 4u);
-  const QString line = QString(GetParam().length, QChar(0x00EC));
-  EXPECT_EQ(printing.calls[2], "line:" + (QString(GetParam().blanks, ' ') + line).toStdString());
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, RightJustifiedPrintTest,
-                         ::testing::Values(PadRow{"Thirty", 30, 50}, PadRow{"SeventyNine", 79, 1},
-                                           PadRow{"Eighty", 80, 0},
-                                           PadRow{"HundredTwenty", 120, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(PrintTest, EmptyTextPagePrintsNothingAndSaysNothing) {
-  AddPage("a.txt", "");
+TEST_P(TextPrintTest, PrintsTheDisplayedLines) {
+  AddPage("a.txt", GetParam().page);
   Open();
   window->PrintButtonClick();
-  EXPECT_EQ(printing.calls, Calls{"title:Welcomer Information"});
+  Calls expected{kTitle};
+  if (!GetParam().lines.empty()) {
+    expected.push_back("begin-text");
+    for (const std::string& line : GetParam().lines)
+      expected.push_back("line:" + line);
+    expected.push_back("end-text");
+  }
+  EXPECT_EQ(printing.calls, expected);
   EXPECT_TRUE(boxes.shown.empty());
   ExpectPageOnShowAgain();
 }
+
+// "ì" in Windows-1252 is a high, narrow letter: long right-justified lines stay one line, and
+// are padded to end in column eighty.
+std::string Is(int count) {
+  return QString(count, QChar(0x00EC)).toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, TextPrintTest,
+    ::testing::Values(TextRow{"LeftAsTheyAre", "first line\n\n  indented\nlast",
+                              Calls{"first line", "", "  indented", "last"}},
+                      TextRow{"Empty", "", Calls{}},
+                      TextRow{"RightThirty", std::string(30, '\xEC'),
+                              Calls{std::string(50, ' ') + Is(30)}},
+                      TextRow{"RightSeventyNine", std::string(79, '\xEC'), Calls{" " + Is(79)}},
+                      TextRow{"RightEighty", std::string(80, '\xEC'), Calls{Is(80)}},
+                      TextRow{"RightHundredTwenty", std::string(120, '\xEC'), Calls{Is(120)}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct FailRow {
   const char* name;
+  bool picture;
   std::string failAt;
   bool printerError;
   Calls calls;
-  QString text;
-  BoxIcon icon;
 };
 
 class PrintFailureTest : public PrintTest, public ::testing::WithParamInterface<FailRow> {};
 
-TEST_P(PrintFailureTest, ReportsAndRestoresThePage) {
+TEST_P(PrintFailureTest, ReportsAndShowsThePageAgain) {
   const FailRow& row = GetParam();
-  AddPage("a.txt", "one\ntwo");
+  if (row.picture)
+    AddPicture("p.bmp", 20, 10);
+  else
+    AddPage("a.txt", "one\ntwo");
   printing.failAt = row.failAt;
   printing.failWithPrinterError = row.printerError;
   Open();
   window->PrintButtonClick();
   EXPECT_EQ(printing.calls, row.calls);
   ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].title, QString());
-  EXPECT_EQ(boxes.shown[0].text, row.text);
-  EXPECT_EQ(boxes.shown[0].icon, row.icon);
-  EXPECT_EQ(boxes.shown[0].buttons, BoxButtons::kOk);
-  ExpectPageOnShowAgain();
+  EXPECT_EQ(boxes.shown[0], row.printerError ? Box(kPrintError + "printer on fire", BoxIcon::kStop)
+                                             : Box("An unkown error happened while trying to "
+                                                   "print :-(",
+                                                   BoxIcon::kNone));
+  ExpectPageOnShowAgain(row.picture);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, PrintFailureTest,
-    ::testing::Values(
-        FailRow{"PrinterErrorAtStart", "begin-text", true,
-                Calls{"title:Welcomer Information", "begin-text"},
-                kPrintErrorPrefix + "printer on fire", BoxIcon::kStop},
-        // The job is ended all the same when a line fails.
-        FailRow{"PrinterErrorAtALine", "line", true,
-                Calls{"title:Welcomer Information", "begin-text", "line:one", "end-text"},
-                kPrintErrorPrefix + "printer on fire", BoxIcon::kStop},
-        FailRow{
-            "OtherErrorAtEnd", "end-text", false,
-            Calls{"title:Welcomer Information", "begin-text", "line:one", "line:two", "end-text"},
-            QStringLiteral("An unkown error happened while trying to print :-("), BoxIcon::kNone}),
+    ::testing::Values(FailRow{"AtStart", false, "begin-text", true, Calls{kTitle, "begin-text"}},
+                      // The job is ended all the same when a line fails.
+                      FailRow{"AtALine", false, "line", true,
+                              Calls{kTitle, "begin-text", "line:one", "end-text"}},
+                      FailRow{"OtherErrorAtEnd", false, "end-text", false,
+                              Calls{kTitle, "begin-text", "line:one", "line:two", "end-text"}},
+                      // A picture that fails is abandoned, and not announced as sent.
+                      FailRow{"PictureDraw", true, "draw", true,
+                              Calls{kTitle, "begin-picture", "draw:20x10@1,1,140x70",
+                                    "abort-picture"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct ScaleRow {
   const char* name;
   int pageWidth;
-  std::string draw;
+  std::string target;
 };
 
 class PicturePrintTest : public PrintTest, public ::testing::WithParamInterface<ScaleRow> {};
 
 TEST_P(PicturePrintTest, ScalesByWholeStepsOfTheWidth) {
-  WritePicture(dir / "p.bmp", 20, 10);
-  state.DisplayList.Add(UpperCaseAscii(dir / "p.bmp") + "=1 1");
+  AddPicture("p.bmp", 20, 10);
   printing.pageWidth = GetParam().pageWidth;
   Open();
   window->PrintButtonClick();
-  EXPECT_EQ(printing.calls, (Calls{"title:Welcomer Information", "begin-picture",
-                                   "draw:20x10@" + GetParam().draw, "end-picture"}));
+  EXPECT_EQ(printing.calls,
+            (Calls{kTitle, "begin-picture", "draw:20x10@" + GetParam().target, "end-picture"}));
   ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0], (BoxRequest{QString(), "Sent current window to Default Printer",
-                                        BoxIcon::kNone, BoxButtons::kOk, false}));
-  EXPECT_TRUE(window->Image->isVisible());
+  EXPECT_EQ(boxes.shown[0], Box("Sent current window to Default Printer", BoxIcon::kNone));
+  ExpectPageOnShowAgain(true);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, PicturePrintTest,
                          ::testing::Values(ScaleRow{"Wide", 4800, "1,1,140x70"},
                                            ScaleRow{"JustOne", 611, "1,1,20x10"},
                                            ScaleRow{"JustBelowOne", 610, "1,1,0x0"},
-                                           ScaleRow{"Narrow", 600, "1,1,0x0"},
                                            ScaleRow{"NoWidth", 0, "1,1,0x0"}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(PrintTest, PictureThatFailsToDrawIsAbandonedAndNotAnnounced) {
-  WritePicture(dir / "p.bmp", 20, 10);
-  state.DisplayList.Add(UpperCaseAscii(dir / "p.bmp") + "=1 1");
-  printing.failAt = "draw";
-  Open();
-  window->PrintButtonClick();
-  EXPECT_EQ(printing.calls.back(), "abort-picture");
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text, kPrintErrorPrefix + "printer on fire");
-}
 
 TEST_F(PrintTest, RightButtonRunsThePrinterSetupOthersDoNothing) {
   AddPage("a.txt", "text");
   Open();
-  QTest::mousePress(window->PrintButton, Qt::MiddleButton);
-  QTest::mouseRelease(window->PrintButton, Qt::MiddleButton);
+  for (const Qt::MouseButton button : {Qt::MiddleButton, Qt::RightButton}) {
+    QTest::mousePress(window->PrintButton, button);
+    QTest::mouseRelease(window->PrintButton, button);
+  }
   window->PrintButtonMouseDown(Qt::LeftButton);
-  EXPECT_TRUE(printing.calls.empty());
-  QTest::mousePress(window->PrintButton, Qt::RightButton);
-  QTest::mouseRelease(window->PrintButton, Qt::RightButton);
   EXPECT_EQ(printing.calls, Calls{"setup"});
   printing.failAt = "setup";
   window->PrintButtonMouseDown(Qt::RightButton);
   ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text, kPrintErrorPrefix + "printer on fire");
+  EXPECT_EQ(boxes.shown[0], Box(kPrintError + "printer on fire", BoxIcon::kStop));
 }
 
 // The real printing layer, printing into PDF files that are read back.
-class PdfPrintTest : public ::testing::Test {
+class PdfPrintTest : public PrintTest {
  protected:
-  testing::TempDir dir;
   std::string pdf = dir / "out.pdf";
+  QtPrintingLayer layer{PdfPrinter(pdf)};
 };
 
 TEST_F(PdfPrintTest, TextLinesWrapAtThePageEdgeAndRunOntoNewPages) {
-  QtPrintingLayer layer(PdfPrinter(pdf));
-  layer.SetDocumentTitle(QStringLiteral("Welcomer Information"));
   layer.BeginText();
   layer.WriteLine(QStringLiteral("first line"));
   layer.WriteLine(QString(300, QLatin1Char('y')));
@@ -263,38 +221,13 @@ TEST_F(PdfPrintTest, TextLinesWrapAtThePageEdgeAndRunOntoNewPages) {
   EXPECT_GE(std::count(text.begin(), text.end(), '\f'), 2) << "200 lines fit one page";
 }
 
-TEST_F(PdfPrintTest, NoPrinterIsAPrinterError) {
-  QtPrintingLayer layer([] {
-    auto printer = std::make_unique<QPrinter>();
-    printer->setOutputFormat(QPrinter::PdfFormat);
-    return printer;
-  });
-  try {
-    layer.BeginText();
-    FAIL() << "began a job without a printer";
-  } catch (const PrinterError& error) {
-    EXPECT_STREQ(error.what(), "There is no default printer");
-  }
-}
-
-class PdfWindowPrintTest : public WindowFixture {
- protected:
-  std::string pdf = dir / "out.pdf";
-};
-
-TEST_F(PdfWindowPrintTest, RightJustifiedPageEndsEveryLineAtOneColumn) {
+TEST_F(PdfPrintTest, RightJustifiedPageEndsEveryLineAtOneColumn) {
   AddPage("a.txt", std::string(30, '\xEC') + "\n" + std::string(80, '\xEC') + "\n" +
                        std::string(10, '\xEC') + "\n");
-  QtPrintingLayer layer(PdfPrinter(pdf));
-  window = std::make_unique<TMain>(
-      state,
-      TMainServices{boxes, files, filePrinting, layer, {}, {}, QStringLiteral("Information")});
-  window->PrintButtonClick();
+  Open(&layer).PrintButtonClick();
   EXPECT_TRUE(boxes.shown.empty());
-  const QStringList lines =
-      QString::fromStdString(PdfText(pdf)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
   QList<qsizetype> ends;
-  for (const QString& line : lines) {
+  for (const QString& line : QString::fromStdString(PdfText(pdf)).split(QLatin1Char('\n'))) {
     if (line.contains(QChar(0x00EC)))
       ends.append(line.lastIndexOf(QChar(0x00EC)));
   }
@@ -303,35 +236,22 @@ TEST_F(PdfWindowPrintTest, RightJustifiedPageEndsEveryLineAtOneColumn) {
   EXPECT_EQ(ends[2], ends[1]);
 }
 
-TEST_F(PdfWindowPrintTest, PictureIsPrintedScaledWithTheMessage) {
-  WritePicture(dir / "p.bmp", 20, 10);
-  state.DisplayList.Add(UpperCaseAscii(dir / "p.bmp") + "=1 1");
-  QtPrintingLayer layer(PdfPrinter(pdf));
-  window = std::make_unique<TMain>(
-      state,
-      TMainServices{boxes, files, filePrinting, layer, {}, {}, QStringLiteral("Information")});
-  window->PrintButtonClick();
+TEST_F(PdfPrintTest, PictureIsPrintedScaledWithTheMessage) {
+  AddPicture("p.bmp", 20, 10);
+  Open(&layer).PrintButtonClick();
   ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text, QStringLiteral("Sent current window to Default Printer"));
-  const std::string images = RunCommand(std::string(PDFIMAGES) + " -list '" + pdf + "'");
+  EXPECT_EQ(boxes.shown[0], Box("Sent current window to Default Printer", BoxIcon::kNone));
+  const std::string images = RunTool(PDFIMAGES, {"-list", QString::fromStdString(pdf)});
   // One picture of the bitmap's own pixels on the page (its size on paper is the scaling).
   EXPECT_NE(images.find("   20    10"), std::string::npos) << images;
 }
 
-TEST_F(PdfWindowPrintTest, WithoutAPrinterTheErrorIsReported) {
+TEST_F(PdfPrintTest, WithoutAPrinterTheErrorIsReported) {
   AddPage("a.txt", "text");
-  QtPrintingLayer layer([] {
-    auto printer = std::make_unique<QPrinter>();
-    printer->setOutputFormat(QPrinter::PdfFormat);
-    return printer;
-  });
-  window = std::make_unique<TMain>(
-      state,
-      TMainServices{boxes, files, filePrinting, layer, {}, {}, QStringLiteral("Information")});
-  window->PrintButtonClick();
+  QtPrintingLayer noPrinter(PdfPrinter(""));
+  Open(&noPrinter).PrintButtonClick();
   ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text, kPrintErrorPrefix + "There is no default printer");
-  EXPECT_EQ(boxes.shown[0].icon, BoxIcon::kStop);
+  EXPECT_EQ(boxes.shown[0], Box(kPrintError + "There is no default printer", BoxIcon::kStop));
 }
 
 }  // namespace
