@@ -14,6 +14,8 @@ namespace {
 using testing::WindowFixture;
 using Strings = std::vector<std::string>;
 
+class MainWindowTest : public WindowFixture {};
+
 std::string Lines(int count, const std::string& line = "x", const std::string& end = "\r\n") {
   std::string text;
   for (int i = 0; i < count; ++i)
@@ -119,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
         PagingRow{"ClosingOtherwiseStoresNothing", false, false, "ux", {"1 1", "2 2", "3 3"}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(WindowFixture, SamePathTwiceSharesOneMarkAndIsStoredOnce) {
+TEST_F(MainWindowTest, SamePathTwiceSharesOneMarkAndIsStoredOnce) {
   const std::string path = AddPage("a.txt", "first");
   state.DisplayList.Add(LowerCaseAscii(path) + "=1 1");
   TMain& main = Open();
@@ -209,7 +211,7 @@ INSTANTIATE_TEST_SUITE_P(
                       AlignRow{"EmptyFile", "", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(WindowFixture, PictureTooLargeIsStretchedAndATextPageAfterItShowsText) {
+TEST_F(MainWindowTest, PictureTooLargeIsStretchedAndATextPageAfterItShowsText) {
   AddPicture("p.bmp", 489, 280);
   AddPage("t.txt", "text");
   TMain& main = Open();
@@ -252,7 +254,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, UnshowablePageTest,
                                                          "BMW drivers park outside"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(WindowFixture, PageThatFailsOnArrivalKeepsTheOldPageButMovesOn) {
+TEST_F(MainWindowTest, PageThatFailsOnArrivalKeepsTheOldPageButMovesOn) {
   const std::string first = AddPage("a.txt", "first");
   AddMissingPage("gone.txt");
   TMain& main = Open();

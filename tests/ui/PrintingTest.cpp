@@ -63,117 +63,101 @@ TEST_F(PrintTest, FileTheServiceAcceptsIsPrintedByItOnly) {
   EXPECT_TRUE(boxes.shown.empty());
 }
 
-struct TextRow {
-  const char* name;
-  std::string page;
-  Calls lines;  // none: no job at all
-};
-
-class TextPrintTest : public PrintTest, public ::testing::WithParamInterface<TextRow> {};
-
-TEST_P(TextPrintTest, PrintsTheDisplayedLines) {
-  AddPage("a.txt", GetParam().page);
-  Open();
-  window->PrintButtonClick();
-  Calls expected{kTitle};
-  if (!GetParam().lines.empty()) {
-    expected.push_back("begin-text");
-    for (const std::string& line : GetParam().lines)
-      expected.push_back("line:" + line);
-    expected.push_back("end-text");
-  }
-  EXPECT_EQ(printing.calls, expected);
-  EXPECT_TRUE(boxes.shown.empty());
-  ExpectPageOnShowAgain();
-}
-
 // "ì" in Windows-1252 is a high, narrow letter: long right-justified lines stay one line, and
 // are padded to end in column eighty.
 std::string Is(int count) {
   return QString(count, QChar(0x00EC)).toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, TextPrintTest,
-    ::testing::Values(TextRow{"LeftAsTheyAre", "first line\n\n  indented\nlast",
-                              Calls{"first line", "", "  indented", "last"}},
-                      TextRow{"Empty", "", Calls{}},
-                      TextRow{"RightThirty", std::string(30, '\xEC'),
-                              Calls{std::string(50, ' ') + Is(30)}},
-                      TextRow{"RightSeventyNine", std::string(79, '\xEC'), Calls{" " + Is(79)}},
-                      TextRow{"RightEighty", std::string(80, '\xEC'), Calls{Is(80)}},
-                      TextRow{"RightHundredTwenty", std::string(120, '\xEC'), Calls{Is(120)}}),
-    [](const auto& info) { return std::string(info.param.name); });
+Calls Text(const Calls& lines) {
+  Calls calls{"begin-text"};
+  for (const std::string& line : lines)
+    calls.push_back("line:" + line);
+  calls.push_back("end-text");
+  return calls;
+}
 
-struct FailRow {
+Calls Picture(const std::string& target) {
+  return {"begin-picture", "draw:20x10@" + target, "end-picture"};
+}
+
+const BoxRequest kOnFire = Box(kPrintError + "printer on fire", BoxIcon::kStop);
+const BoxRequest kUnknown =
+    Box(QStringLiteral("An unkown error happened while trying to print :-("), BoxIcon::kNone);
+const BoxRequest kSent =
+    Box(QStringLiteral("Sent current window to Default Printer"), BoxIcon::kNone);
+
+struct PrintRow {
   const char* name;
-  bool picture;
+  std::string page;  // "BMP": a 20 x 10 picture
+  int pageWidth;
   std::string failAt;
-  bool printerError;
-  Calls calls;
+  Calls calls;  // after the document title
+  std::vector<BoxRequest> boxes;
 };
 
-class PrintFailureTest : public PrintTest, public ::testing::WithParamInterface<FailRow> {};
+class PrintOutcomeTest : public PrintTest, public ::testing::WithParamInterface<PrintRow> {};
 
-TEST_P(PrintFailureTest, ReportsAndShowsThePageAgain) {
-  const FailRow& row = GetParam();
-  if (row.picture)
+TEST_P(PrintOutcomeTest, ReachesThePrinterAndIsReportedAndThePageShowsAgain) {
+  const PrintRow& row = GetParam();
+  const bool picture = row.page == "BMP";
+  if (picture)
     AddPicture("p.bmp", 20, 10);
   else
-    AddPage("a.txt", "one\ntwo");
+    AddPage("a.txt", row.page);
+  printing.pageWidth = row.pageWidth;
   printing.failAt = row.failAt;
-  printing.failWithPrinterError = row.printerError;
+  printing.failWithPrinterError = row.boxes != std::vector<BoxRequest>{kUnknown};
   Open();
   window->PrintButtonClick();
-  EXPECT_EQ(printing.calls, row.calls);
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0], row.printerError ? Box(kPrintError + "printer on fire", BoxIcon::kStop)
-                                             : Box("An unkown error happened while trying to "
-                                                   "print :-(",
-                                                   BoxIcon::kNone));
-  ExpectPageOnShowAgain(row.picture);
+  Calls expected{kTitle};
+  expected.insert(expected.end(), row.calls.begin(), row.calls.end());
+  EXPECT_EQ(printing.calls, expected);
+  EXPECT_EQ(boxes.shown, row.boxes);
+  ExpectPageOnShowAgain(picture);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Rows, PrintFailureTest,
-    ::testing::Values(FailRow{"AtStart", false, "begin-text", true, Calls{kTitle, "begin-text"}},
-                      // The job is ended all the same when a line fails.
-                      FailRow{"AtALine", false, "line", true,
-                              Calls{kTitle, "begin-text", "line:one", "end-text"}},
-                      FailRow{"OtherErrorAtEnd", false, "end-text", false,
-                              Calls{kTitle, "begin-text", "line:one", "line:two", "end-text"}},
-                      // A picture that fails is abandoned, and not announced as sent.
-                      FailRow{"PictureDraw", true, "draw", true,
-                              Calls{kTitle, "begin-picture", "draw:20x10@1,1,140x70",
-                                    "abort-picture"}}),
+    Rows, PrintOutcomeTest,
+    ::testing::Values(
+        PrintRow{"LeftAsTheyAre",
+                 "first line\n\n  indented\nlast",
+                 0,
+                 "",
+                 Text({"first line", "", "  indented", "last"}),
+                 {}},
+        PrintRow{"EmptyPrintsNothing", "", 0, "", {}, {}},
+        PrintRow{"RightThirty",
+                 std::string(30, '\xEC'),
+                 0,
+                 "",
+                 Text({std::string(50, ' ') + Is(30)}),
+                 {}},
+        PrintRow{"RightSeventyNine", std::string(79, '\xEC'), 0, "", Text({" " + Is(79)}), {}},
+        PrintRow{"RightEighty", std::string(80, '\xEC'), 0, "", Text({Is(80)}), {}},
+        PrintRow{"RightHundredTwenty", std::string(120, '\xEC'), 0, "", Text({Is(120)}), {}},
+        PrintRow{"FailsAtStart", "one\ntwo", 0, "begin-text", {"begin-text"}, {kOnFire}},
+        // The job is ended all the same when a line fails.
+        PrintRow{"FailsAtALine",
+                 "one\ntwo",
+                 0,
+                 "line",
+                 {"begin-text", "line:one", "end-text"},
+                 {kOnFire}},
+        PrintRow{"OtherErrorAtEnd", "one\ntwo", 0, "end-text", Text({"one", "two"}), {kUnknown}},
+        // The picture is scaled by whole steps of the page's width.
+        PrintRow{"PictureWide", "BMP", 4800, "", Picture("1,1,140x70"), {kSent}},
+        PrintRow{"PictureJustOne", "BMP", 611, "", Picture("1,1,20x10"), {kSent}},
+        PrintRow{"PictureJustBelowOne", "BMP", 610, "", Picture("1,1,0x0"), {kSent}},
+        PrintRow{"PictureNoWidth", "BMP", 0, "", Picture("1,1,0x0"), {kSent}},
+        // A picture that fails is abandoned, and not announced as sent.
+        PrintRow{"PictureFailsToDraw",
+                 "BMP",
+                 4800,
+                 "draw",
+                 {"begin-picture", "draw:20x10@1,1,140x70", "abort-picture"},
+                 {kOnFire}}),
     [](const auto& info) { return std::string(info.param.name); });
-
-struct ScaleRow {
-  const char* name;
-  int pageWidth;
-  std::string target;
-};
-
-class PicturePrintTest : public PrintTest, public ::testing::WithParamInterface<ScaleRow> {};
-
-TEST_P(PicturePrintTest, ScalesByWholeStepsOfTheWidth) {
-  AddPicture("p.bmp", 20, 10);
-  printing.pageWidth = GetParam().pageWidth;
-  Open();
-  window->PrintButtonClick();
-  EXPECT_EQ(printing.calls,
-            (Calls{kTitle, "begin-picture", "draw:20x10@" + GetParam().target, "end-picture"}));
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0], Box("Sent current window to Default Printer", BoxIcon::kNone));
-  ExpectPageOnShowAgain(true);
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, PicturePrintTest,
-                         ::testing::Values(ScaleRow{"Wide", 4800, "1,1,140x70"},
-                                           ScaleRow{"JustOne", 611, "1,1,20x10"},
-                                           ScaleRow{"JustBelowOne", 610, "1,1,0x0"},
-                                           ScaleRow{"NoWidth", 0, "1,1,0x0"}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PrintTest, RightButtonRunsThePrinterSetupOthersDoNothing) {
   AddPage("a.txt", "text");
@@ -187,7 +171,7 @@ TEST_F(PrintTest, RightButtonRunsThePrinterSetupOthersDoNothing) {
   printing.failAt = "setup";
   window->PrintButtonMouseDown(Qt::RightButton);
   ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0], Box(kPrintError + "printer on fire", BoxIcon::kStop));
+  EXPECT_EQ(boxes.shown[0], kOnFire);
 }
 
 // The real printing layer, printing into PDF files that are read back.
@@ -240,7 +224,7 @@ TEST_F(PdfPrintTest, PictureIsPrintedScaledWithTheMessage) {
   AddPicture("p.bmp", 20, 10);
   Open(&layer).PrintButtonClick();
   ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0], Box("Sent current window to Default Printer", BoxIcon::kNone));
+  EXPECT_EQ(boxes.shown[0], kSent);
   const std::string images = RunTool(PDFIMAGES, {"-list", QString::fromStdString(pdf)});
   // One picture of the bitmap's own pixels on the page (its size on paper is the scaling).
   EXPECT_NE(images.find("   20    10"), std::string::npos) << images;

@@ -48,15 +48,12 @@ class WindowFixture : public ::testing::Test {
 
   /// Opens the window, shown unless a printing layer of its own is given.
   TMain& Open(PrintingLayer* layer = nullptr) {
-    window = std::make_unique<TMain>(state, TMainServices{boxes,
-                                                          files,
-                                                          filePrinting,
-                                                          layer ? *layer : printing,
-                                                          [this](const std::string& entry) {
-                                                            stored.push_back(entry);
-                                                            return storeSucceeds;
-                                                          },
-                                                          {}});
+    TMainServices services{boxes, files, filePrinting, layer ? *layer : printing, {}, {}};
+    services.addStateEntry = [this](const std::string& entry) {
+      stored.push_back(entry);
+      return storeSucceeds;
+    };
+    window = std::make_unique<TMain>(state, std::move(services));
     if (layer == nullptr) {
       window->show();
       EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -72,6 +69,7 @@ class WindowFixture : public ::testing::Test {
     EXPECT_EQ(boxes.shown[0].title, QStringLiteral("Information"));
     EXPECT_EQ(boxes.shown[0].icon, BoxIcon::kStop);
     EXPECT_EQ(boxes.shown[0].buttons, BoxButtons::kOk);
+    EXPECT_FALSE(boxes.shown[0].mnemonics) << "a file name shows every \"&\" as it stands";
     EXPECT_TRUE(boxes.shown[0].text.contains(QString::fromStdString(needle), Qt::CaseInsensitive))
         << boxes.shown[0].text.toStdString();
   }
