@@ -35,7 +35,7 @@ class PrivateCups : public ::testing::Test {
     ::chmod((dir / "tmp").c_str(), 01777);
     socket_ = dir / "cups.sock";
     dir.WriteFile("etc/cupsd.conf", "Listen " + socket_ +
-                                        "\nLogLevel debug\nWebInterface No\nBrowsing No\n"
+                                        "\nWebInterface No\nBrowsing No\n"
                                         "<Location />\n  Order allow,deny\n  Allow all\n"
                                         "</Location>\n");
     dir.WriteFile("etc/cups-files.conf",
@@ -69,17 +69,6 @@ class PrivateCups : public ::testing::Test {
     }
   }
 
-  // The jobs the server holds, with their titles and document formats.
-  std::vector<std::pair<std::string, std::string>> Jobs() {
-    cups_job_t* jobs = nullptr;
-    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, "out", 0, CUPS_WHICHJOBS_ALL);
-    std::vector<std::pair<std::string, std::string>> result;
-    for (int i = 0; i < count; ++i)
-      result.emplace_back(jobs[i].title, jobs[i].format);
-    cupsFreeJobs(count, jobs);
-    return result;
-  }
-
   testing::TempDir dir;
 
  private:
@@ -97,9 +86,13 @@ TEST_F(PrivateCups, FileGoesToTheDefaultDestinationAsItIs) {
   const std::string file = dir.WriteFile("Notice.txt", "print me\n");
   CupsFilePrintService service;
   EXPECT_TRUE(service.PrintFile(UpperCaseAscii(file)));
-  const auto jobs = Jobs();
-  ASSERT_EQ(jobs.size(), 1u);
-  EXPECT_EQ(jobs[0].first, "Notice.txt");
+  // The job carries the file's own name, as it is on disk.
+  cups_job_t* jobs = nullptr;
+  const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, "out", 0, CUPS_WHICHJOBS_ALL);
+  const std::string title = count == 1 ? jobs[0].title : "";
+  cupsFreeJobs(count, jobs);
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(title, "Notice.txt");
 }
 
 TEST_F(PrivateCups, RefusedJobIsNotAccepted) {

@@ -1,5 +1,5 @@
 #include <cstdlib>
-#include <optional>
+#include <map>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -9,32 +9,6 @@
 namespace welcomer {
 namespace {
 
-// Sets an environment variable for the life of the object (null unsets it), then puts the old
-// value back.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name))
-      old_ = old;
-    if (value)
-      ::setenv(name, value, 1);
-    else
-      ::unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (old_)
-      ::setenv(name_, old_->c_str(), 1);
-    else
-      ::unsetenv(name_);
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
 struct ProbeRow {
   const char* name;
   const char* platform;
@@ -43,13 +17,34 @@ struct ProbeRow {
   bool answers;
 };
 
-class DisplayProbeTest : public ::testing::TestWithParam<ProbeRow> {};
+class DisplayProbeTest : public ::testing::TestWithParam<ProbeRow> {
+ protected:
+  // The variables are put back as they were, for the tests that follow.
+  void SetUp() override {
+    for (const char* name : kNames) {
+      if (const char* value = std::getenv(name))
+        saved_[name] = value;
+    }
+  }
+  void TearDown() override {
+    for (const char* name : kNames)
+      Set(name, saved_.count(name) ? saved_[name].c_str() : nullptr);
+  }
+  static void Set(const char* name, const char* value) {
+    if (value)
+      ::setenv(name, value, 1);
+    else
+      ::unsetenv(name);
+  }
+  static constexpr const char* kNames[] = {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"};
+  std::map<std::string, std::string> saved_;
+};
 
 TEST_P(DisplayProbeTest, AnswersOnlyWhereQtCouldStart) {
   const ProbeRow& row = GetParam();
-  ScopedEnv platform("QT_QPA_PLATFORM", row.platform);
-  ScopedEnv display("DISPLAY", row.display);
-  ScopedEnv wayland("WAYLAND_DISPLAY", row.wayland);
+  Set("QT_QPA_PLATFORM", row.platform);
+  Set("DISPLAY", row.display);
+  Set("WAYLAND_DISPLAY", row.wayland);
   EXPECT_EQ(DisplayAnswers(), row.answers);
 }
 

@@ -1,10 +1,9 @@
 #include <QLabel>
 #include <QPrinter>
+#include <QProcess>
 #include <QProgressBar>
 #include <QTextEdit>
 #include <QToolButton>
-
-#include <cstdio>
 
 #include "tests/ui/WindowFixture.h"
 #include "ui/QtPrinting.h"
@@ -15,26 +14,21 @@ namespace {
 using testing::WindowFixture;
 using Calls = std::vector<std::string>;
 
-const QString kPrintErrorPrefix =
-    QStringLiteral("The following error occured while trying to print:\r");
+const std::string kTitle = "title:Welcomer Information";
+const QString kPrintError = QStringLiteral("The following error occured while trying to print:\r");
 
-std::string RunCommand(const std::string& command) {
-  std::string output;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr)
-    return output;
-  char buffer[4096];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-    output.append(buffer, got);
-  ::pclose(pipe);
-  return output;
+std::string RunTool(const char* program, const QStringList& arguments) {
+  QProcess process;
+  process.start(QString::fromLatin1(program), arguments);
+  process.waitForFinished();
+  return process.readAllStandardOutput().toStdString();
 }
 
 std::string PdfText(const std::string& pdf) {
-  return RunCommand(std::string(PDFTOTEXT) + " -layout '" + pdf + "' - 2>/dev/null");
+  return RunTool(PDFTOTEXT, {"-layout", QString::fromStdString(pdf), "-"});
 }
 
+// Without a file name the printer stands for a system that has no printer.
 QtPrintingLayer::PrinterFactory PdfPrinter(const std::string& file) {
   return [file] {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -44,16 +38,16 @@ QtPrintingLayer::PrinterFactory PdfPrinter(const std::string& file) {
   };
 }
 
-void WritePicture(const std::string& path, int width, int height) {
-  QImage picture(width, height, QImage::Format_RGB32);
-  picture.fill(Qt::darkGreen);
-  ASSERT_TRUE(picture.save(QString::fromStdString(path), "BMP"));
+// The print boxes have no title and one OK button, and show "&" as it stands.
+BoxRequest Box(const QString& text, BoxIcon icon) {
+  return BoxRequest{QString(), text, icon, BoxButtons::kOk, false};
 }
 
 class PrintTest : public WindowFixture {
  protected:
-  void ExpectPageOnShowAgain() {
-    EXPECT_TRUE(window->Memo->isVisible());
+  void ExpectPageOnShowAgain(bool picture = false) {
+    EXPECT_EQ(window->Memo->isVisible(), !picture);
+    EXPECT_EQ(window->Image->isVisible(), picture);
     EXPECT_FALSE(window->ProgressBar->isVisible());
     EXPECT_FALSE(window->ProgressBarLabel->isVisible());
   }
@@ -69,177 +63,125 @@ TEST_F(PrintTest, FileTheServiceAcceptsIsPrintedByItOnly) {
   EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(PrintTest, LeftJustifiedTextPrintsDisplayedLinesAsTheyAre) {
-  AddPage("a.txt", "first line\n\n  indented\nlast");
-  Open();
-  window->PrintButtonClick();
-  EXPECT_EQ(printing.calls, (Calls{"title:Welcomer Information", "begin-text", "line:first line",
-                                   "line:", "line:  indented", "line:last", "end-text"}));
-  EXPECT_TRUE(boxes.shown.empty());
-  ExpectPageOnShowAgain();
+// "ì" in Windows-1252 is a high, narrow letter: long right-justified lines stay one line, and
+// are padded to end in column eighty.
+std::string Is(int count) {
+  return QString(count, QChar(0x00EC)).toStdString();
 }
 
-TEST_F(PrintTest, WrappedLineIsPrintedInTheSamePieces) {
-  std::string words;
-  for (int i = 0; i < 100; ++i)
-    words += "word ";
-  AddPage("a.txt", words);
-  Open();
-  const QStringList shown = window->DisplayedMemoLines();
-  ASSERT_GT(shown.size(), 1);
-  window->PrintButtonClick();
-  Calls expected{"title:Welcomer Information", "begin-text"};
-  for (const QString& line : shown)
-    expected.push_back("line:" + line.toStdString());
-  expected.push_back("end-text");
-  EXPECT_EQ(printing.calls, expected);
+Calls Text(const Calls& lines) {
+  Calls calls{"begin-text"};
+  for (const std::string& line : lines)
+    calls.push_back("line:" + line);
+  calls.push_back("end-text");
+  return calls;
 }
 
-struct PadRow {
+Calls Picture(const std::string& target) {
+  return {"begin-picture", "draw:20x10@" + target, "end-picture"};
+}
+
+const BoxRequest kOnFire = Box(kPrintError + "printer on fire", BoxIcon::kStop);
+const BoxRequest kUnknown =
+    Box(QStringLiteral("An unkown error happened while trying to print :-("), BoxIcon::kNone);
+const BoxRequest kSent =
+    Box(QStringLiteral("Sent current window to Default Printer"), BoxIcon::kNone);
+
+struct PrintRow {
   const char* name;
-  int length;
-  int blanks;
-};
-
-class RightJustifiedPrintTest : public PrintTest, public ::testing::WithParamInterface<PadRow> {};
-
-TEST_P(RightJustifiedPrintTest, PadsToColumnEighty) {
-  // "ì" in Windows-1252: a high, narrow letter, so that long lines still fit one displayed line.
-  AddPage("a.txt", std::string(GetParam().length, '\xEC'));
-  Open();
-  ASSERT_TRUE(window->RightJustified());
-  ASSERT_EQ(window->DisplayedMemoLines().size(), 1);
-  window->PrintButtonClick();
-  ASSERT_EQ(printing.calls.size(), 4u);
-  const QString line = QString(GetParam().length, QChar(0x00EC));
-  EXPECT_EQ(printing.calls[2], "line:" + (QString(GetParam().blanks, ' ') + line).toStdString());
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, RightJustifiedPrintTest,
-                         ::testing::Values(PadRow{"Thirty", 30, 50}, PadRow{"SeventyNine", 79, 1},
-                                           PadRow{"Eighty", 80, 0},
-                                           PadRow{"HundredTwenty", 120, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(PrintTest, EmptyTextPagePrintsNothingAndSaysNothing) {
-  AddPage("a.txt", "");
-  Open();
-  window->PrintButtonClick();
-  EXPECT_EQ(printing.calls, Calls{"title:Welcomer Information"});
-  EXPECT_TRUE(boxes.shown.empty());
-  ExpectPageOnShowAgain();
-}
-
-struct FailRow {
-  const char* name;
+  std::string page;  // "BMP": a 20 x 10 picture
+  int pageWidth;
   std::string failAt;
-  bool printerError;
-  Calls calls;
-  QString text;
-  BoxIcon icon;
+  Calls calls;  // after the document title
+  std::vector<BoxRequest> boxes;
 };
 
-class PrintFailureTest : public PrintTest, public ::testing::WithParamInterface<FailRow> {};
+class PrintOutcomeTest : public PrintTest, public ::testing::WithParamInterface<PrintRow> {};
 
-TEST_P(PrintFailureTest, ReportsAndRestoresThePage) {
-  const FailRow& row = GetParam();
-  AddPage("a.txt", "one\ntwo");
+TEST_P(PrintOutcomeTest, ReachesThePrinterAndIsReportedAndThePageShowsAgain) {
+  const PrintRow& row = GetParam();
+  const bool picture = row.page == "BMP";
+  if (picture)
+    AddPicture("p.bmp", 20, 10);
+  else
+    AddPage("a.txt", row.page);
+  printing.pageWidth = row.pageWidth;
   printing.failAt = row.failAt;
-  printing.failWithPrinterError = row.printerError;
+  printing.failWithPrinterError = row.boxes != std::vector<BoxRequest>{kUnknown};
   Open();
   window->PrintButtonClick();
-  EXPECT_EQ(printing.calls, row.calls);
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].title, QString());
-  EXPECT_EQ(boxes.shown[0].text, row.text);
-  EXPECT_EQ(boxes.shown[0].icon, row.icon);
-  EXPECT_EQ(boxes.shown[0].buttons, BoxButtons::kOk);
-  ExpectPageOnShowAgain();
+  Calls expected{kTitle};
+  expected.insert(expected.end(), row.calls.begin(), row.calls.end());
+  EXPECT_EQ(printing.calls, expected);
+  EXPECT_EQ(boxes.shown, row.boxes);
+  ExpectPageOnShowAgain(picture);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Rows, PrintFailureTest,
+    Rows, PrintOutcomeTest,
     ::testing::Values(
-        FailRow{"PrinterErrorAtStart", "begin-text", true,
-                Calls{"title:Welcomer Information", "begin-text"},
-                kPrintErrorPrefix + "printer on fire", BoxIcon::kStop},
+        PrintRow{"LeftAsTheyAre",
+                 "first line\n\n  indented\nlast",
+                 0,
+                 "",
+                 Text({"first line", "", "  indented", "last"}),
+                 {}},
+        PrintRow{"EmptyPrintsNothing", "", 0, "", {}, {}},
+        PrintRow{"RightThirty",
+                 std::string(30, '\xEC'),
+                 0,
+                 "",
+                 Text({std::string(50, ' ') + Is(30)}),
+                 {}},
+        PrintRow{"RightSeventyNine", std::string(79, '\xEC'), 0, "", Text({" " + Is(79)}), {}},
+        PrintRow{"RightEighty", std::string(80, '\xEC'), 0, "", Text({Is(80)}), {}},
+        PrintRow{"RightHundredTwenty", std::string(120, '\xEC'), 0, "", Text({Is(120)}), {}},
+        PrintRow{"FailsAtStart", "one\ntwo", 0, "begin-text", {"begin-text"}, {kOnFire}},
         // The job is ended all the same when a line fails.
-        FailRow{"PrinterErrorAtALine", "line", true,
-                Calls{"title:Welcomer Information", "begin-text", "line:one", "end-text"},
-                kPrintErrorPrefix + "printer on fire", BoxIcon::kStop},
-        FailRow{
-            "OtherErrorAtEnd", "end-text", false,
-            Calls{"title:Welcomer Information", "begin-text", "line:one", "line:two", "end-text"},
-            QStringLiteral("An unkown error happened while trying to print :-("), BoxIcon::kNone}),
+        PrintRow{"FailsAtALine",
+                 "one\ntwo",
+                 0,
+                 "line",
+                 {"begin-text", "line:one", "end-text"},
+                 {kOnFire}},
+        PrintRow{"OtherErrorAtEnd", "one\ntwo", 0, "end-text", Text({"one", "two"}), {kUnknown}},
+        // The picture is scaled by whole steps of the page's width.
+        PrintRow{"PictureWide", "BMP", 4800, "", Picture("1,1,140x70"), {kSent}},
+        PrintRow{"PictureJustOne", "BMP", 611, "", Picture("1,1,20x10"), {kSent}},
+        PrintRow{"PictureJustBelowOne", "BMP", 610, "", Picture("1,1,0x0"), {kSent}},
+        PrintRow{"PictureNoWidth", "BMP", 0, "", Picture("1,1,0x0"), {kSent}},
+        // A picture that fails is abandoned, and not announced as sent.
+        PrintRow{"PictureFailsToDraw",
+                 "BMP",
+                 4800,
+                 "draw",
+                 {"begin-picture", "draw:20x10@1,1,140x70", "abort-picture"},
+                 {kOnFire}}),
     [](const auto& info) { return std::string(info.param.name); });
-
-struct ScaleRow {
-  const char* name;
-  int pageWidth;
-  std::string draw;
-};
-
-class PicturePrintTest : public PrintTest, public ::testing::WithParamInterface<ScaleRow> {};
-
-TEST_P(PicturePrintTest, ScalesByWholeStepsOfTheWidth) {
-  WritePicture(dir / "p.bmp", 20, 10);
-  state.DisplayList.Add(UpperCaseAscii(dir / "p.bmp") + "=1 1");
-  printing.pageWidth = GetParam().pageWidth;
-  Open();
-  window->PrintButtonClick();
-  EXPECT_EQ(printing.calls, (Calls{"title:Welcomer Information", "begin-picture",
-                                   "draw:20x10@" + GetParam().draw, "end-picture"}));
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0], (BoxRequest{QString(), "Sent current window to Default Printer",
-                                        BoxIcon::kNone, BoxButtons::kOk, false}));
-  EXPECT_TRUE(window->Image->isVisible());
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, PicturePrintTest,
-                         ::testing::Values(ScaleRow{"Wide", 4800, "1,1,140x70"},
-                                           ScaleRow{"JustOne", 611, "1,1,20x10"},
-                                           ScaleRow{"JustBelowOne", 610, "1,1,0x0"},
-                                           ScaleRow{"Narrow", 600, "1,1,0x0"},
-                                           ScaleRow{"NoWidth", 0, "1,1,0x0"}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(PrintTest, PictureThatFailsToDrawIsAbandonedAndNotAnnounced) {
-  WritePicture(dir / "p.bmp", 20, 10);
-  state.DisplayList.Add(UpperCaseAscii(dir / "p.bmp") + "=1 1");
-  printing.failAt = "draw";
-  Open();
-  window->PrintButtonClick();
-  EXPECT_EQ(printing.calls.back(), "abort-picture");
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text, kPrintErrorPrefix + "printer on fire");
-}
 
 TEST_F(PrintTest, RightButtonRunsThePrinterSetupOthersDoNothing) {
   AddPage("a.txt", "text");
   Open();
-  QTest::mousePress(window->PrintButton, Qt::MiddleButton);
-  QTest::mouseRelease(window->PrintButton, Qt::MiddleButton);
+  for (const Qt::MouseButton button : {Qt::MiddleButton, Qt::RightButton}) {
+    QTest::mousePress(window->PrintButton, button);
+    QTest::mouseRelease(window->PrintButton, button);
+  }
   window->PrintButtonMouseDown(Qt::LeftButton);
-  EXPECT_TRUE(printing.calls.empty());
-  QTest::mousePress(window->PrintButton, Qt::RightButton);
-  QTest::mouseRelease(window->PrintButton, Qt::RightButton);
   EXPECT_EQ(printing.calls, Calls{"setup"});
   printing.failAt = "setup";
   window->PrintButtonMouseDown(Qt::RightButton);
   ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text, kPrintErrorPrefix + "printer on fire");
+  EXPECT_EQ(boxes.shown[0], kOnFire);
 }
 
 // The real printing layer, printing into PDF files that are read back.
-class PdfPrintTest : public ::testing::Test {
+class PdfPrintTest : public PrintTest {
  protected:
-  testing::TempDir dir;
   std::string pdf = dir / "out.pdf";
+  QtPrintingLayer layer{PdfPrinter(pdf)};
 };
 
 TEST_F(PdfPrintTest, TextLinesWrapAtThePageEdgeAndRunOntoNewPages) {
-  QtPrintingLayer layer(PdfPrinter(pdf));
-  layer.SetDocumentTitle(QStringLiteral("Welcomer Information"));
   layer.BeginText();
   layer.WriteLine(QStringLiteral("first line"));
   layer.WriteLine(QString(300, QLatin1Char('y')));
@@ -263,38 +205,13 @@ TEST_F(PdfPrintTest, TextLinesWrapAtThePageEdgeAndRunOntoNewPages) {
   EXPECT_GE(std::count(text.begin(), text.end(), '\f'), 2) << "200 lines fit one page";
 }
 
-TEST_F(PdfPrintTest, NoPrinterIsAPrinterError) {
-  QtPrintingLayer layer([] {
-    auto printer = std::make_unique<QPrinter>();
-    printer->setOutputFormat(QPrinter::PdfFormat);
-    return printer;
-  });
-  try {
-    layer.BeginText();
-    FAIL() << "began a job without a printer";
-  } catch (const PrinterError& error) {
-    EXPECT_STREQ(error.what(), "There is no default printer");
-  }
-}
-
-class PdfWindowPrintTest : public WindowFixture {
- protected:
-  std::string pdf = dir / "out.pdf";
-};
-
-TEST_F(PdfWindowPrintTest, RightJustifiedPageEndsEveryLineAtOneColumn) {
+TEST_F(PdfPrintTest, RightJustifiedPageEndsEveryLineAtOneColumn) {
   AddPage("a.txt", std::string(30, '\xEC') + "\n" + std::string(80, '\xEC') + "\n" +
                        std::string(10, '\xEC') + "\n");
-  QtPrintingLayer layer(PdfPrinter(pdf));
-  window = std::make_unique<TMain>(
-      state,
-      TMainServices{boxes, files, filePrinting, layer, {}, {}, QStringLiteral("Information")});
-  window->PrintButtonClick();
+  Open(&layer).PrintButtonClick();
   EXPECT_TRUE(boxes.shown.empty());
-  const QStringList lines =
-      QString::fromStdString(PdfText(pdf)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
   QList<qsizetype> ends;
-  for (const QString& line : lines) {
+  for (const QString& line : QString::fromStdString(PdfText(pdf)).split(QLatin1Char('\n'))) {
     if (line.contains(QChar(0x00EC)))
       ends.append(line.lastIndexOf(QChar(0x00EC)));
   }
@@ -303,35 +220,22 @@ TEST_F(PdfWindowPrintTest, RightJustifiedPageEndsEveryLineAtOneColumn) {
   EXPECT_EQ(ends[2], ends[1]);
 }
 
-TEST_F(PdfWindowPrintTest, PictureIsPrintedScaledWithTheMessage) {
-  WritePicture(dir / "p.bmp", 20, 10);
-  state.DisplayList.Add(UpperCaseAscii(dir / "p.bmp") + "=1 1");
-  QtPrintingLayer layer(PdfPrinter(pdf));
-  window = std::make_unique<TMain>(
-      state,
-      TMainServices{boxes, files, filePrinting, layer, {}, {}, QStringLiteral("Information")});
-  window->PrintButtonClick();
+TEST_F(PdfPrintTest, PictureIsPrintedScaledWithTheMessage) {
+  AddPicture("p.bmp", 20, 10);
+  Open(&layer).PrintButtonClick();
   ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text, QStringLiteral("Sent current window to Default Printer"));
-  const std::string images = RunCommand(std::string(PDFIMAGES) + " -list '" + pdf + "'");
+  EXPECT_EQ(boxes.shown[0], kSent);
+  const std::string images = RunTool(PDFIMAGES, {"-list", QString::fromStdString(pdf)});
   // One picture of the bitmap's own pixels on the page (its size on paper is the scaling).
   EXPECT_NE(images.find("   20    10"), std::string::npos) << images;
 }
 
-TEST_F(PdfWindowPrintTest, WithoutAPrinterTheErrorIsReported) {
+TEST_F(PdfPrintTest, WithoutAPrinterTheErrorIsReported) {
   AddPage("a.txt", "text");
-  QtPrintingLayer layer([] {
-    auto printer = std::make_unique<QPrinter>();
-    printer->setOutputFormat(QPrinter::PdfFormat);
-    return printer;
-  });
-  window = std::make_unique<TMain>(
-      state,
-      TMainServices{boxes, files, filePrinting, layer, {}, {}, QStringLiteral("Information")});
-  window->PrintButtonClick();
+  QtPrintingLayer noPrinter(PdfPrinter(""));
+  Open(&noPrinter).PrintButtonClick();
   ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text, kPrintErrorPrefix + "There is no default printer");
-  EXPECT_EQ(boxes.shown[0].icon, BoxIcon::kStop);
+  EXPECT_EQ(boxes.shown[0], Box(kPrintError + "There is no default printer", BoxIcon::kStop));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QBuffer>
+#include <QImage>
 #include <QTest>
 
 #include <memory>
@@ -22,29 +24,37 @@ class WindowFixture : public ::testing::Test {
  protected:
   /// Writes a page file and lists it; returns the listed path.
   std::string AddPage(const std::string& name, const std::string& content,
-                      const std::string& stamp = "12 644826048") {
+                      const std::string& stamp = "1 1") {
     dir.WriteFile(name, content);
+    return AddMissingPage(name, stamp);
+  }
+
+  /// Lists a page without writing its file.
+  std::string AddMissingPage(const std::string& name, const std::string& stamp = "1 1") {
     const std::string path = UpperCaseAscii(dir / name);
     state.DisplayList.Add(path + "=" + stamp);
     return path;
   }
 
-  /// Lists a page whose file does not exist.
-  std::string AddMissingPage(const std::string& name) {
-    const std::string path = UpperCaseAscii(dir / name);
-    state.DisplayList.Add(path + "=1 1");
-    return path;
+  std::string AddPicture(const std::string& name, int width, int height) {
+    QImage picture(width, height, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(picture.save(&buffer, "BMP"));
+    return AddPage(name, bytes.toStdString());
   }
 
-  TMain& Open(bool show = true) {
-    window =
-        std::make_unique<TMain>(state, TMainServices{boxes, files, filePrinting, printing,
-                                                     [this](const std::string& entry) {
-                                                       stored.push_back(entry);
-                                                       return storeSucceeds;
-                                                     },
-                                                     windowCalls, QStringLiteral("Information")});
-    if (show) {
+  /// Opens the window, shown unless a printing layer of its own is given.
+  TMain& Open(PrintingLayer* layer = nullptr) {
+    TMainServices services{boxes, files, filePrinting, layer ? *layer : printing, {}, {}};
+    services.addStateEntry = [this](const std::string& entry) {
+      stored.push_back(entry);
+      return storeSucceeds;
+    };
+    window = std::make_unique<TMain>(state, std::move(services));
+    if (layer == nullptr) {
       window->show();
       EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
@@ -53,7 +63,16 @@ class WindowFixture : public ::testing::Test {
 
   void Press(Qt::Key key) { QTest::keyClick(window.get(), key); }
 
-  std::string Value(size_t index) const { return std::string(ValueOf(state.DisplayList[index])); }
+  /// The one box shown must be the application's error box naming `needle`.
+  void ExpectErrorBox(const std::string& needle) {
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].title, QStringLiteral("Information"));
+    EXPECT_EQ(boxes.shown[0].icon, BoxIcon::kStop);
+    EXPECT_EQ(boxes.shown[0].buttons, BoxButtons::kOk);
+    EXPECT_FALSE(boxes.shown[0].mnemonics) << "a file name shows every \"&\" as it stands";
+    EXPECT_TRUE(boxes.shown[0].text.contains(QString::fromStdString(needle), Qt::CaseInsensitive))
+        << boxes.shown[0].text.toStdString();
+  }
 
   TempDir dir;
   RunState state;
@@ -61,7 +80,6 @@ class WindowFixture : public ::testing::Test {
   DiskPageFileReader files;
   FakeFilePrintService filePrinting;
   RecordingPrintingLayer printing;
-  std::function<std::unique_ptr<ApplicationWindowCalls>(QWidget&)> windowCalls;
   bool storeSucceeds = true;
   std::vector<std::string> stored;
   std::unique_ptr<TMain> window;
