@@ -1,6 +1,7 @@
 // A minimal client built as a real shared object, for the loader tests: every entry point of the
-// contract answers as a logged-in user on a server that is no directory server. Built without
-// NWDSOpenStream when WELCOMER_STUB_WITHOUT_OPEN_STREAM is defined.
+// contract answers as a logged-in user (STUBUSER on connection 5) of a server that is no directory
+// server, and the directory finds no object. Built without NWDSOpenStream when
+// WELCOMER_STUB_WITHOUT_OPEN_STREAM is defined.
 
 #include <cstring>
 
@@ -9,17 +10,6 @@
 struct NWDSBuf {
   int unused;
 };
-
-namespace {
-
-int32_t nextContext = 100;
-
-void Put(char* destination, size_t size, const char* text) {
-  std::strncpy(destination, text, size - 1);
-  destination[size - 1] = '\0';
-}
-
-}  // namespace
 
 // An entry point that only answers `code`. Its parameter list must match the client's
 // declaration, or the two declarations of one C function conflict and the build fails.
@@ -33,7 +23,14 @@ extern "C" {
 WELCOMER_STUB(0, NWLlocaleconv, void*)
 WELCOMER_STUB(0, NWInitUnicodeTables, int32_t, int32_t)
 WELCOMER_STUB(0, NWFreeUnicodeTables, void)
+WELCOMER_STUB(100, NWDSCreateContext, void)
+WELCOMER_STUB(100, NWDSDuplicateContext, int32_t)
+WELCOMER_STUB(-1, NWDSDuplicateContextHandle, int32_t, int32_t*)
 WELCOMER_STUB(0, NWDSFreeContext, int32_t)
+WELCOMER_STUB(-1, NWDSGetContext, int32_t, int32_t, void*)
+WELCOMER_STUB(0, NWDSFreeBuf, NWDSBuf*)
+WELCOMER_STUB(-1, NWDSWhoAmI, int32_t, char*)
+WELCOMER_STUB(-1, NWGetPrimaryConnectionID, uint32_t*)
 WELCOMER_STUB(0, NWDSSetContext, int32_t, int32_t, const void*)
 WELCOMER_STUB(0, NWDSInitBuf, int32_t, uint32_t, NWDSBuf*)
 WELCOMER_STUB(0, NWDSPutAttrName, int32_t, NWDSBuf*, const char*)
@@ -86,42 +83,14 @@ WELCOMER_STUB(-1, NWCCSetPrefServerName, const char*)
 WELCOMER_STUB(-1, NWCCOpenConnByName, uint32_t, const char*, uint32_t, uint32_t, uint32_t,
               uint32_t*)
 
-int32_t NWDSCreateContext(void) {
-  return nextContext++;
-}
-int32_t NWDSDuplicateContext(int32_t) {
-  return nextContext++;
-}
-int32_t NWDSDuplicateContextHandle(int32_t, int32_t* dest) {
-  *dest = nextContext++;
-  return 0;
-}
-int32_t NWDSGetContext(int32_t, int32_t key, void* value) {
-  if (key == 1)
-    *static_cast<uint32_t*>(value) = 0;
-  else
-    Put(static_cast<char*>(value), 128, "[Root]");
-  return 0;
-}
 int32_t NWDSAllocBuf(uint32_t, NWDSBuf** buf) {
-  *buf = new NWDSBuf{0};
-  return 0;
-}
-int32_t NWDSFreeBuf(NWDSBuf* buf) {
-  delete buf;
-  return 0;
-}
-int32_t NWDSWhoAmI(int32_t, char* objectName128) {
-  Put(objectName128, 128, "stubuser");
-  return 0;
-}
-int32_t NWGetPrimaryConnectionID(uint32_t* connection) {
-  *connection = 5;
+  static NWDSBuf buffer;
+  *buf = &buffer;
   return 0;
 }
 int32_t NWGetConnectionInformation(uint32_t, uint16_t, char* objectName48, uint16_t*, uint32_t*,
                                    uint8_t*) {
-  Put(objectName48, 48, "STUBUSER");
+  std::strncpy(objectName48, "STUBUSER", 48);
   return 0;
 }
 uint32_t NWLongSwap(uint32_t value) {
@@ -132,7 +101,7 @@ int32_t NWCCGetPrimConnRef(uint32_t* connectionRef) {
   return 0;
 }
 int32_t NWCCOpenConnByRef(uint32_t connectionRef, uint32_t, uint32_t, uint32_t* connection) {
-  *connection = connectionRef / 10;
+  *connection = connectionRef == 50 ? 5 : 0;
   return 0;
 }
 
