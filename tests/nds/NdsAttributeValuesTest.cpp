@@ -16,23 +16,10 @@ using testing::FakeNetWareClient;
 constexpr TNWDSAttribute kL = TNWDSAttribute::ndsAttrL;
 const std::string kUser = "CN=jdoe.OU=staff.O=org";
 
-std::vector<std::string> Texts(const AttributeValueList& values) {
-  std::vector<std::string> texts;
-  for (const AttributeValueBlock& block : values)
-    texts.push_back(block.Text());
-  return texts;
-}
-
 class NdsAttributeValues : public ::testing::Test {
  protected:
-  NdsAttributeValues() { fake_.objects[UpperCaseKey(kUser)]; }
-  static std::string UpperCaseKey(std::string name) {
-    for (char& c : name)
-      c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-    return name;
-  }
   std::vector<std::string>& Values(const std::string& attribute = "L") {
-    return fake_.objects[UpperCaseKey(kUser)][attribute];
+    return fake_.objects["CN=JDOE.OU=STAFF.O=ORG"][attribute];
   }
   // Every request frees what it made, whatever way it ends.
   void ExpectNothingLeftOpen() {
@@ -45,90 +32,54 @@ class NdsAttributeValues : public ::testing::Test {
   TNWNDS nds_;
 };
 
+// Stored and delivered values are one letter each, so that a row reads as two words.
 TEST_F(NdsAttributeValues, ReadOutcomes) {
-  struct Script {
-    const char* function;
-    int call;
-    int32_t code;
-  };
   struct Row {
     const char* name;
-    std::vector<std::string> stored;
+    const char* stored;
     uint32_t valuesPerBuffer;
-    std::vector<Script> scripts;
-    std::vector<std::string> before;
+    const char* failing;
+    int onCall;
+    int32_t code;
+    bool earlierEntry;
     bool result;
-    std::vector<std::string> after;
-    int32_t lastError;
+    const char* delivered;
+    int32_t lastError;  // 0: left as it was
     int reads;
   };
-  const std::vector<Row> rows = {
-      {"no value: the first read fails", {}, 0, {}, {}, false, {}, -603, 1},
-      {"earlier entries count", {}, 0, {}, {"kept"}, true, {"kept"}, -603, 1},
-      {"one buffer", {"a", "b", "c"}, 0, {}, {}, true, {"a", "b", "c"}, 0, 1},
-      {"two buffers, in delivery order", {"a", "b", "c"}, 2, {}, {}, true, {"a", "b", "c"}, 0, 2},
-      {"second read fails: first buffer's values stay",
-       {"a", "b", "c"},
-       2,
-       {{"NWDSRead", 2, -635}},
-       {},
-       true,
-       {"a", "b"},
-       -635,
-       2},
-      {"value 2 fails: value 1 stays, nothing recorded",
-       {"a", "b", "c"},
-       0,
-       {{"NWDSGetAttrVal", 2, -699}},
-       {},
-       false,
-       {"a"},
-       0,
-       1},
-      {"value 1 fails: recorded",
-       {"a", "b"},
-       0,
-       {{"NWDSGetAttrVal", 1, -699}},
-       {},
-       false,
-       {},
-       -699,
-       1},
-      {"size unknown: that buffer is skipped, the read goes on",
-       {"a", "b", "c"},
-       2,
-       {{"NWDSComputeAttrValSize", 1, -1}},
-       {},
-       true,
-       {"c"},
-       0,
-       2},
-      {"attribute count fails", {"a"}, 0, {{"NWDSGetAttrCount", 1, -1}}, {}, false, {}, -1, 1},
-      {"attribute name fails", {"a"}, 0, {{"NWDSGetAttrName", 1, -2}}, {}, false, {}, -2, 1},
-      {"request name fails", {"a"}, 0, {{"NWDSPutAttrName", 1, -3}}, {}, false, {}, -3, 0},
-      {"request buffer not initialised", {"a"}, 0, {{"NWDSInitBuf", 1, -4}}, {}, false, {}, 0, 0},
-      {"no result buffer", {"a"}, 0, {{"NWDSAllocBuf", 2, -5}}, {}, false, {}, 0, 0},
-      {"no working context", {"a"}, 0, {{"NWDSDuplicateContext", 1, -6}}, {}, false, {}, 0, 0},
+  const Row rows[] = {
+      {"the first read fails", "", 0, nullptr, 0, 0, false, false, "", -603, 1},
+      {"earlier entries count", "", 0, nullptr, 0, 0, true, true, "", -603, 1},
+      {"values across several buffers", "abcde", 2, nullptr, 0, 0, false, true, "abcde", 0, 3},
+      {"a later read fails", "abc", 2, "NWDSRead", 2, -635, false, true, "ab", -635, 2},
+      {"value 1 fails: recorded", "ab", 0, "NWDSGetAttrVal", 1, -699, false, false, "", -699, 1},
+      {"value 2 fails: not recorded", "abc", 0, "NWDSGetAttrVal", 2, -698, false, false, "a", 0, 1},
+      {"unsizable value ends its buffer", "abc", 2, "NWDSComputeAttrValSize", 1, -1, false, true,
+       "c", 0, 2},
+      {"attribute name fails", "a", 0, "NWDSGetAttrName", 1, -2, false, false, "", -2, 1},
+      {"request name fails", "a", 0, "NWDSPutAttrName", 1, -3, false, false, "", -3, 0},
+      {"no result buffer", "a", 0, "NWDSAllocBuf", 2, -5, false, false, "", 0, 0},
+      {"no working context", "a", 0, "NWDSDuplicateContext", 1, -6, false, false, "", 0, 0},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    Values() = row.stored;
+    Values().clear();
+    for (const char* c = row.stored; *c != '\0'; ++c)
+      Values().emplace_back(1, *c);
     fake_.valuesPerBuffer = row.valuesPerBuffer;
-    fake_.answerOnCall.clear();
+    fake_.answers.clear();
     fake_.calls.clear();
-    for (const Script& script : row.scripts)
-      fake_.AnswerOnCall(script.function, script.call, script.code);
-    // A code from an earlier row must not leak into this one.
-    fake_.Answer("NWFreeUnicodeTables", 0);
-    FreeUnicode();
+    if (row.failing != nullptr)
+      fake_.Answer(row.failing, row.code, row.onCall);
     AttributeValueList values;
-    for (const std::string& text : row.before) {
-      values.emplace_back(text.size());
-      text.copy(static_cast<char*>(values.back().data()), text.size());
-    }
+    if (row.earlierEntry)
+      values.emplace_back(3);
     const int32_t errorBefore = NDSLastError();
     EXPECT_EQ(ReadAttributeValues("", kUser, kL, values), row.result);
-    EXPECT_EQ(Texts(values), row.before.empty() ? row.after : row.before);
+    std::string delivered;
+    for (size_t i = row.earlierEntry ? 1 : 0; i < values.size(); ++i)
+      delivered += values[i].Text();
+    EXPECT_EQ(delivered, row.delivered);
     EXPECT_EQ(NDSLastError(), row.lastError == 0 ? errorBefore : row.lastError);
     EXPECT_EQ(fake_.CountOf("NWDSRead"), row.reads);
     ExpectNothingLeftOpen();
@@ -160,8 +111,9 @@ TEST(NdsEndlessIteration, AReadThatNeverEndsStillEnds) {
   EXPECT_EQ(fake.openBuffers, 0);
 }
 
+// Values longer than the smallest block arrive whole (ASan catches a block too short for one).
 TEST_F(NdsAttributeValues, LongValuesArriveWhole) {
-  for (const size_t length : {0, 1, 254, 255, 256, 300, 2000, 4000}) {
+  for (const size_t length : {0, 254, 255, 256, 4000}) {
     SCOPED_TRACE(length);
     const std::string value(length, 'v');
     Values() = {value, "short"};
@@ -169,40 +121,30 @@ TEST_F(NdsAttributeValues, LongValuesArriveWhole) {
     ASSERT_TRUE(ReadAttributeValues("", kUser, kL, values));
     ASSERT_EQ(values.size(), 2u);
     EXPECT_EQ(values[0].Text(), value);
-    EXPECT_GE(values[0].size(), std::max<size_t>(255, length + 1));
     EXPECT_EQ(values[1].Text(), "short");
   }
-}
-
-TEST_F(NdsAttributeValues, AbsurdSizeIsNotAllocated) {
-  Values() = {"a"};
   fake_.extraReportedSize = 0x7FFFFFF0;
   AttributeValueList values;
-  EXPECT_FALSE(ReadAttributeValues("", kUser, kL, values));
+  EXPECT_FALSE(ReadAttributeValues("", kUser, kL, values)) << "an absurd size is not allocated";
   EXPECT_TRUE(values.empty());
   ExpectNothingLeftOpen();
 }
 
-TEST_F(NdsAttributeValues, ReadAttributeTextTakesTheFirstValueWhole) {
+TEST_F(NdsAttributeValues, ReadAttributeTextTakesTheFirstValueOfTheLastBuffer) {
   Values("FULL NAME") = {std::string(200, 'F'), "second"};
   std::string text = "unchanged";
   ASSERT_TRUE(ReadAttributeText("", kUser, TNWDSAttribute::ndsAttrFullName, text));
   EXPECT_EQ(text, std::string(200, 'F'));
-  EXPECT_TRUE(fake_.Called("NWDSComputeAttrValSize(3)"));
+  EXPECT_TRUE(fake_.Called("NWDSComputeAttrValSize(3)")) << "in the syntax the client reported";
+  fake_.valuesPerBuffer = 1;
+  ASSERT_TRUE(ReadAttributeText("", kUser, TNWDSAttribute::ndsAttrFullName, text));
+  EXPECT_EQ(text, "second");
 
   text = "unchanged";
   EXPECT_FALSE(ReadAttributeText("", kUser, TNWDSAttribute::ndsAttrTitle, text));
   EXPECT_EQ(text, "unchanged");
   EXPECT_EQ(NDSLastError(), -603);
   ExpectNothingLeftOpen();
-}
-
-TEST_F(NdsAttributeValues, ReadAttributeTextOverwritesWithEachLaterBuffer) {
-  Values("FULL NAME") = {"first", "second"};
-  fake_.valuesPerBuffer = 1;
-  std::string text;
-  ASSERT_TRUE(ReadAttributeText("", kUser, TNWDSAttribute::ndsAttrFullName, text));
-  EXPECT_EQ(text, "second");
 }
 
 TEST_F(NdsAttributeValues, OverlongNamesAreRefusedBeforeAnyCall) {
@@ -212,79 +154,55 @@ TEST_F(NdsAttributeValues, OverlongNamesAreRefusedBeforeAnyCall) {
   std::string text;
   EXPECT_FALSE(ReadAttributeValues("", longName, kL, values));
   EXPECT_FALSE(AddAttributeValue("", longName, kL, "v"));
-  EXPECT_FALSE(RemoveAttributeValue("", longName, kL, "v"));
   EXPECT_FALSE(ReadAttributeText("", longName, kL, text));
-  EXPECT_EQ(fake_.CountOf("NWDSAllocBuf"), 0);
-  EXPECT_EQ(fake_.CountOf("NWDSRead"), 0);
+  EXPECT_EQ(fake_.CountOf("NWDSRead") + fake_.CountOf("NWDSModifyObject"), 0);
   ExpectNothingLeftOpen();
 }
 
-TEST_F(NdsAttributeValues, ChangesSendTheirChangeTypeSyntaxAndValue) {
-  struct Row {
-    bool add;
-    const char* putChange;
-    std::vector<std::string> after;
-  };
-  const Row rows[] = {{true, "NWDSPutChange(2,L)", {"old", "new"}},
-                      {false, "NWDSPutChange(3,L)", {"old"}}};
+TEST_F(NdsAttributeValues, ChangesReachTheDirectory) {
   Values() = {"old"};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.putChange);
-    fake_.calls.clear();
-    const bool done = row.add ? AddAttributeValue("", kUser, kL, "new")
-                              : RemoveAttributeValue("", kUser, kL, "new");
-    EXPECT_TRUE(done);
-    EXPECT_TRUE(fake_.Called(row.putChange));
-    EXPECT_TRUE(fake_.Called("NWDSPutAttrVal(3,new)"));
-    EXPECT_TRUE(fake_.Called("NWDSModifyObject(" + kUser + ")"));
-    EXPECT_EQ(Values(), row.after);
-    // The working context goes before the modify buffer.
-    EXPECT_TRUE(fake_.calls[fake_.calls.size() - 2].starts_with("NWDSFreeContext("));
-    EXPECT_EQ(fake_.calls.back(), "NWDSFreeBuf");
-    ExpectNothingLeftOpen();
-  }
+  EXPECT_TRUE(AddAttributeValue("", kUser, kL, "new"));
+  EXPECT_TRUE(fake_.Called("NWDSPutChange(2,L)"));
+  EXPECT_TRUE(fake_.Called("NWDSPutAttrVal(3,new)"));
+  EXPECT_EQ(Values(), (std::vector<std::string>{"old", "new"}));
+  EXPECT_TRUE(RemoveAttributeValue("", kUser, kL, "old"));
+  EXPECT_TRUE(fake_.Called("NWDSPutChange(3,L)"));
+  EXPECT_EQ(Values(), std::vector<std::string>{"new"});
+
+  EXPECT_FALSE(AddAttributeValue("", kUser, kL, "NEW")) << "already there (case ignored)";
+  EXPECT_EQ(NDSLastError(), -614);
+  EXPECT_FALSE(RemoveAttributeValue("", kUser, kL, "missing"));
+  EXPECT_EQ(NDSLastError(), -602);
+  EXPECT_EQ(Values(), std::vector<std::string>{"new"});
+  ExpectNothingLeftOpen();
 }
 
 TEST_F(NdsAttributeValues, ChangeFailures) {
   struct Row {
-    const char* name;
     const char* function;
-    int32_t code;
-    int32_t lastError;
-    std::vector<const char*> notCalled;
+    int32_t lastError;  // 0: left as it was
+    const char* notCalled;
   };
-  const std::vector<Row> rows = {
-      {"change refused", "NWDSPutChange", -10, -10, {"NWDSPutAttrVal", "NWDSModifyObject"}},
-      {"value refused", "NWDSPutAttrVal", -11, -11, {"NWDSModifyObject"}},
-      {"modify refused", "NWDSModifyObject", -12, -12, {}},
-      {"buffer not initialised", "NWDSInitBuf", -13, 0, {"NWDSPutChange"}},
-      {"no modify buffer", "NWDSAllocBuf", -14, 0, {"NWDSDuplicateContext", "NWDSPutChange"}},
-      {"no working context", "NWDSDuplicateContext", -15, 0, {"NWDSInitBuf"}},
-  };
+  const Row rows[] = {{"NWDSPutChange", -10, "NWDSPutAttrVal"},
+                      {"NWDSModifyObject", -12, nullptr},
+                      {"NWDSInitBuf", 0, "NWDSPutChange"},
+                      {"NWDSDuplicateContext", 0, "NWDSInitBuf"}};
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
+    SCOPED_TRACE(row.function);
     Values() = {};
-    fake_.answerAlways.clear();
-    fake_.Answer(row.function, row.code);
+    fake_.answers.clear();
+    fake_.Answer(row.function, row.lastError == 0 ? -1 : row.lastError);
     fake_.calls.clear();
     const int32_t errorBefore = NDSLastError();
     EXPECT_FALSE(AddAttributeValue("", kUser, kL, "new"));
     EXPECT_TRUE(Values().empty());
     EXPECT_EQ(NDSLastError(), row.lastError == 0 ? errorBefore : row.lastError);
-    for (const char* function : row.notCalled)
-      EXPECT_EQ(fake_.CountOf(function), 0) << function;
-    fake_.answerAlways.clear();
+    if (row.notCalled != nullptr) {
+      EXPECT_EQ(fake_.CountOf(row.notCalled), 0);
+    }
+    fake_.answers.clear();
     ExpectNothingLeftOpen();
   }
-}
-
-TEST_F(NdsAttributeValues, DirectoryRefusalsComeBackAsFailures) {
-  Values() = {"old"};
-  EXPECT_FALSE(AddAttributeValue("", kUser, kL, "OLD")) << "already there (case ignored)";
-  EXPECT_EQ(NDSLastError(), -614);
-  EXPECT_FALSE(RemoveAttributeValue("", kUser, kL, "missing"));
-  EXPECT_EQ(NDSLastError(), -602);
-  EXPECT_EQ(Values(), std::vector<std::string>{"old"});
 }
 
 TEST_F(NdsAttributeValues, AContextNameStaysInForceAfterTheCall) {
@@ -294,18 +212,7 @@ TEST_F(NdsAttributeValues, AContextNameStaysInForceAfterTheCall) {
   EXPECT_EQ(GetNameContext(), "OU=staff.O=org");
   EXPECT_TRUE(AddAttributeValue("O=org", kUser, kL, "b"));
   EXPECT_EQ(GetNameContext(), "O=org");
-  EXPECT_EQ(fake_.openBuffers, 0);
-  EXPECT_EQ(fake_.contexts.size(), 2u) << "the working context is freed; its copy is global";
-}
-
-TEST_F(NdsAttributeValues, AttributeByteAboveTheTableSendsAnEmptyNameAndSyntax8) {
-  const auto unknown = static_cast<TNWDSAttribute>(200);
-  AttributeValueList values;
-  EXPECT_FALSE(ReadAttributeValues("", kUser, unknown, values));
-  EXPECT_TRUE(fake_.Called("NWDSPutAttrName()"));
-  AddAttributeValue("", kUser, unknown, "v");
-  EXPECT_TRUE(fake_.Called("NWDSPutChange(2,)"));
-  EXPECT_TRUE(fake_.Called("NWDSPutAttrVal(8,v)"));
+  ExpectNothingLeftOpen();
 }
 
 }  // namespace
