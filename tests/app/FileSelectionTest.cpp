@@ -112,14 +112,6 @@ TEST_F(SelectionTest, ArgumentsKeepTheirTextAndDropWhatIsMissing) {
   EXPECT_EQ(boxes_.shown[1].text, "Could not find file " + UpperCaseAscii(dir_ / "motd/OLD"));
 }
 
-TEST_F(SelectionTest, QuietWhenNotVerbose) {
-  StringList list;
-  list.Add("/X");
-  SelectByArguments(list, false, searcher_);
-  EXPECT_TRUE(list.Empty());
-  EXPECT_TRUE(boxes_.shown.empty());
-}
-
 TEST(DetectChangesTest, DropsUnchangedAndRemovesStaleRecords) {
   struct Row {
     const char* name;

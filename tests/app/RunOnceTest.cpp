@@ -34,17 +34,6 @@ class RunOnceCommandTest : public ::testing::Test {
   RecordingLauncher launcher;
 };
 
-TEST_F(RunOnceCommandTest, RecordsThenStartsTheTypedCommand) {
-  Run(StringList(), true);
-  ASSERT_EQ(directory.values.size(), 1u);
-  EXPECT_EQ(directory.values[0], "Welcomer.RunOnce=05/Dec/2026 23:59:59 (NOTEPAD C:\\README.TXT)");
-  EXPECT_EQ(launcher.started, std::vector<std::string>{"notepad c:\\readme.txt"});
-  EXPECT_EQ(clock.reads, 1);
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text,
-            "Succesfully launched external command \"NOTEPAD C:\\README.TXT\"");
-}
-
 TEST_F(RunOnceCommandTest, AStoredRecordWithAValueStopsIt) {
   struct Row {
     std::string stored;

@@ -167,18 +167,11 @@ TEST_F(StartUpTest, CaptionRule) {
   }
 }
 
-TEST_F(StartUpTest, CaptionComesFromTheEntryAfterNtOnceEarlierOptionsAreGone) {
-  const StartUpResult result = Run({"/nt", "/v", "x", motd_ + "/a_news.txt"});
-  EXPECT_TRUE(result.showWindow);
-  EXPECT_EQ(state_.CheckboxCaption, "x");
-  // The verbose flag was taken first: the state listing shows.
-  ASSERT_FALSE(boxes_.shown.empty());
-  EXPECT_EQ(boxes_.shown[0].text, kConfigFound);
-
-  RunState fresh;
-  state_ = std::move(fresh);
-  Run({motd_ + "/a_news.txt"});
-  EXPECT_EQ(state_.CheckboxCaption, "&Show this message next time I login");
+TEST_F(StartUpTest, OptionValuesFollowTheOptionOnceEarlierOptionsAreGone) {
+  EXPECT_TRUE(Run({"/nt", "/v", "_x", "/ro", "/nt", motd_ + "/a_news.txt"}).showWindow);
+  EXPECT_EQ(state_.CheckboxCaption, "X");
+  EXPECT_EQ(launcher_.started, std::vector<std::string>{"/nt"});
+  EXPECT_EQ(boxes_.shown[0].text, kConfigFound);  // the verbose flag was taken first
 }
 
 TEST_F(StartUpTest, RunOnceRunsOnceAndEndsWhenNothingIsLeft) {
