@@ -28,17 +28,17 @@ bool IsShowable(const FoundFile& file) {
   return (file.attributes & kHiddenAttributes) == 0;
 }
 
-void SelectBySpecification(const std::string& specification, StringList& displayList,
-                           FileSearcher& searcher) {
+void SelectBySearchPath(const std::string& searchPath, StringList& displayList,
+                        FileSearcher& searcher) {
   displayList.Clear();
   std::string directoryPart;
   std::string pattern;
-  if (FileCanOpen(specification) || HasWildcard(specification)) {
-    const size_t delimiter = specification.rfind(kPathDelimiter);
-    directoryPart = delimiter == std::string::npos ? "" : specification.substr(0, delimiter + 1);
-    pattern = specification;
+  if (FileCanOpen(searchPath) || HasWildcard(searchPath)) {
+    const size_t delimiter = searchPath.rfind(kPathDelimiter);
+    directoryPart = delimiter == std::string::npos ? "" : searchPath.substr(0, delimiter + 1);
+    pattern = searchPath;
   } else {
-    directoryPart = AddBackslash(specification);
+    directoryPart = AddBackslash(searchPath);
     pattern = directoryPart + "*.*";
   }
   const std::string upperDirectory = UpperCaseAscii(directoryPart);

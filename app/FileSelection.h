@@ -15,11 +15,11 @@ std::string FileStamp(const FoundFile& file);
 /// True for a search result that may be shown: not hidden, system, volume label or directory.
 bool IsShowable(const FoundFile& file);
 
-/// Replaces `displayList` by one path=stamp entry per file that the `/@` specification finds:
+/// Replaces `displayList` by one path=stamp entry per file that the `/@` search path finds:
 /// a file, a pattern, or a directory (all its files). Keys are the upper-cased directory part
-/// of the specification followed by the found name; a key found twice keeps one entry.
-void SelectBySpecification(const std::string& specification, StringList& displayList,
-                           FileSearcher& searcher);
+/// of the search path followed by the found name; a key found twice keeps one entry.
+void SelectBySearchPath(const std::string& searchPath, StringList& displayList,
+                        FileSearcher& searcher);
 
 /// Turns each file argument of `displayList` into argument=stamp of its first match; drops the
 /// arguments that match nothing, reporting each in verbose mode.

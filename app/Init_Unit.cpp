@@ -173,8 +173,8 @@ StartUpResult StartUp(const std::vector<std::string>& arguments, RunState& state
     if (static_cast<size_t>(index) + 1 >= list.Count())
       return ReleaseAndShowUsage(state);
     atGiven = true;
-    const std::string specification = list[static_cast<size_t>(index) + 1];
-    SelectBySpecification(specification, list, services.files);
+    const std::string searchPath = list[static_cast<size_t>(index) + 1];
+    SelectBySearchPath(searchPath, list, services.files);
   } else {
     SelectByArguments(list, verbose, services.files);
   }

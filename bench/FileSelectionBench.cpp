@@ -44,7 +44,7 @@ Fixture& FixtureFor(int count) {
   }
   // Every file acknowledged once, in the order of an earlier login; every tenth changed since.
   StringList display;
-  SelectBySpecification(UpperCaseAscii(fixture->folder), display, searcher);
+  SelectBySearchPath(UpperCaseAscii(fixture->folder), display, searcher);
   for (size_t i = 0; i < display.Count(); ++i) {
     std::string record = std::string(kFileRecordPrefix) + display[i];
     if (i % 10 == 0)
@@ -59,11 +59,11 @@ void BM_SelectAndDetectChanges(benchmark::State& state) {
   Fixture& fixture = FixtureFor(count);
   PosixFileSearcher searcher;
   NoDirectoryClient client;
-  const std::string specification = UpperCaseAscii(fixture.folder);
+  const std::string searchPath = UpperCaseAscii(fixture.folder);
   size_t shown = 0;
   for (auto _ : state) {
     StringList display;
-    SelectBySpecification(specification, display, searcher);
+    SelectBySearchPath(searchPath, display, searcher);
     DetectChanges(display, fixture.stored, false, &client);
     shown = display.Count();
     benchmark::DoNotOptimize(shown);

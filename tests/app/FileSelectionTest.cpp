@@ -57,9 +57,9 @@ class SelectionTest : public ::testing::Test {
   RecordingMessageBoxes boxes_;
 };
 
-TEST_F(SelectionTest, SpecificationFindsDirectoryPatternOrFile) {
+TEST_F(SelectionTest, SearchPathFindsDirectoryPatternOrFile) {
   struct Row {
-    std::string specification;
+    std::string searchPath;
     std::vector<std::string> expected;
   };
   const std::string news = "=4 644826048";
@@ -75,20 +75,20 @@ TEST_F(SelectionTest, SpecificationFindsDirectoryPatternOrFile) {
       {UpperCaseAscii(dir_ / "nothing"), {}},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.specification);
+    SCOPED_TRACE(row.searchPath);
     StringList list;
     list.Add("LEFT OVER");
-    SelectBySpecification(row.specification, list, searcher_);
+    SelectBySearchPath(row.searchPath, list, searcher_);
     EXPECT_EQ(Entries(list), row.expected);
   }
 }
 
-TEST_F(SelectionTest, RelativeSpecificationGivesBareKeys) {
+TEST_F(SelectionTest, RelativeSearchPathGivesBareKeys) {
   char previous[4096];
   ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
   ASSERT_EQ(::chdir((dir_ / "motd").c_str()), 0);
   StringList list;
-  SelectBySpecification("*.TXT", list, searcher_);
+  SelectBySearchPath("*.TXT", list, searcher_);
   ASSERT_EQ(::chdir(previous), 0);
   EXPECT_EQ(Entries(list),
             (std::vector<std::string>{"A_NEWS.TXT=4 644826048", "B_RULES.TXT=5 644826048"}));
@@ -173,7 +173,7 @@ TEST(DetectChangesTest, DropsUnchangedAndRemovesStaleRecords) {
   }
 }
 
-TEST(NoFileQuestionTest, HintOnlyWithoutSpecification) {
+TEST(NoFileQuestionTest, HintOnlyWithoutSearchPath) {
   const std::string head =
       "No files remained after parsing & checking. It seems that\r\n"
       "you only gave invalid filenames, pathnames or patterns\r\n"
