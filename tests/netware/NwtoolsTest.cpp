@@ -19,6 +19,10 @@ struct TextCase {
   std::string input;
   std::string expected;
 };
+// Test listings name a row instead of dumping its bytes.
+void PrintTo(const TextCase& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class TrimTest : public ::testing::TestWithParam<TextCase> {};
 

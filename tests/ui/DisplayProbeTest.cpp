@@ -16,6 +16,10 @@ struct ProbeRow {
   const char* wayland;
   bool answers;
 };
+// Test listings name a row instead of dumping its bytes.
+void PrintTo(const ProbeRow& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class DisplayProbeTest : public ::testing::TestWithParam<ProbeRow> {
  protected:

@@ -45,6 +45,10 @@ struct PagingRow {
   Strings values;           // the list's values after the script; empty once it committed
   std::vector<int> stored;  // the pages stored once Enter was pressed through to the end
 };
+// Test listings name a row instead of dumping its bytes.
+void PrintTo(const PagingRow& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class PagingTest : public WindowFixture, public ::testing::WithParamInterface<PagingRow> {
  protected:
@@ -140,6 +144,10 @@ struct ScrollRow {
   int lines;  // -1: as many as the text area wraps it into
   bool scrollBar;
 };
+// Test listings name a row instead of dumping its bytes.
+void PrintTo(const ScrollRow& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class ScrollBarTest : public WindowFixture, public ::testing::WithParamInterface<ScrollRow> {};
 
@@ -174,6 +182,10 @@ struct AlignRow {
   std::string text;
   bool right;
 };
+// Test listings name a row instead of dumping its bytes.
+void PrintTo(const AlignRow& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class AlignmentTest : public WindowFixture, public ::testing::WithParamInterface<AlignRow> {};
 
@@ -229,6 +241,10 @@ struct UnshowableRow {
   const char* name;
   const char* content;  // null: no file
 };
+// Test listings name a row instead of dumping its bytes.
+void PrintTo(const UnshowableRow& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class UnshowablePageTest : public WindowFixture,
                            public ::testing::WithParamInterface<UnshowableRow> {};

@@ -24,6 +24,10 @@ struct BoxRow {
   bool icon;
   bool result;
 };
+// Test listings name a row instead of dumping its bytes.
+void PrintTo(const BoxRow& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class QtBoxTest : public ::testing::TestWithParam<BoxRow> {};
 

@@ -95,6 +95,10 @@ struct PrintRow {
   Calls calls;  // after the document title
   std::vector<BoxRequest> boxes;
 };
+// Test listings name a row instead of dumping its bytes.
+void PrintTo(const PrintRow& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class PrintOutcomeTest : public PrintTest, public ::testing::WithParamInterface<PrintRow> {};
 

@@ -19,6 +19,10 @@ struct DecodeRow {
   QString text;
   PageEncoding encoding;
 };
+// Test listings name a row instead of dumping its bytes.
+void PrintTo(const DecodeRow& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class DecodeTest : public ::testing::TestWithParam<DecodeRow> {};
 
@@ -51,6 +55,10 @@ struct MnemonicRow {
   QString shown;
   QList<int> underlined;
 };
+// Test listings name a row instead of dumping its bytes.
+void PrintTo(const MnemonicRow& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class MnemonicTest : public ::testing::TestWithParam<MnemonicRow> {};
 
@@ -76,6 +84,10 @@ struct HighCharRow {
   std::string text;
   bool high;
 };
+// Test listings name a row instead of dumping its bytes.
+void PrintTo(const HighCharRow& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class HighCharTest : public ::testing::TestWithParam<HighCharRow> {};
 
