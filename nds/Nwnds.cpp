@@ -474,6 +474,44 @@ class RequestBuffer {
   NWDSBuf* buffer_ = nullptr;
 };
 
+// One read of one attribute of one object: the request buffer that names the attribute and the
+// result buffer that each pass fills.
+class AttributeRead {
+ public:
+  /// Allocates both buffers and names the attribute; a refusal of the name is recorded.
+  bool Prepare(int32_t context, const char* attributeName) {
+    if (!request_.Allocate() || !reply_.Allocate())
+      return false;
+    if (entry.NWDSInitBuf(context, DSV_READ, request_.get()) != 0)
+      return false;
+    return Recorded(entry.NWDSPutAttrName(context, request_.get(), attributeName));
+  }
+
+  /// Fills the result buffer with the next pass; false, recorded, when the client fails, and
+  /// false when an earlier pass was the last or the pass bound is reached.
+  bool Next(int32_t context, const char* object) {
+    if (passes_ > 0 && (iteration_ == NO_MORE_ITERATIONS || passes_ >= kMaxReadPasses))
+      return false;
+    ++passes_;
+    return Recorded(entry.NWDSRead(context, object, DS_ATTRIBUTE_VALUES, 0, request_.get(),
+                                   &iteration_, reply_.get()));
+  }
+
+  NWDSBuf* reply() const { return reply_.get(); }
+
+ private:
+  static bool Recorded(int32_t result) {
+    if (result != 0)
+      Record(result);
+    return result == 0;
+  }
+
+  RequestBuffer request_;
+  RequestBuffer reply_;
+  int32_t iteration_ = NO_MORE_ITERATIONS;
+  int passes_ = 0;
+};
+
 // The size the next value of `buffer` needs, never below `minimum`; false when the client cannot
 // say or names a size no result buffer could hold.
 bool NextValueSize(int32_t context, NWDSBuf* buffer, uint32_t syntax, size_t minimum,
@@ -568,36 +606,18 @@ bool TakeNamedAttributeValue(int32_t context, NWDSBuf* buffer, const std::string
 
 bool ReadFirstAttributeValue(int32_t context, const std::string& objectName,
                              TNWDSAttribute attribute, AttributeValueBlock& destination) {
-  int32_t iteration = NO_MORE_ITERATIONS;
   char object[256];
   if (!CopyToBuffer(objectName, object))
     return false;
-  RequestBuffer request;
-  if (!request.Allocate())
-    return false;
-  RequestBuffer reply;
-  if (!reply.Allocate())
-    return false;
-  if (entry.NWDSInitBuf(context, DSV_READ, request.get()) != 0)
-    return false;
   const std::string attributeName = AttributeName(attribute);
-  int32_t result = entry.NWDSPutAttrName(context, request.get(), attributeName.c_str());
-  if (result != 0) {
-    Record(result);
+  AttributeRead read;
+  if (!read.Prepare(context, attributeName.c_str()))
     return false;
-  }
   bool found = false;
-  int passes = 0;
-  do {
-    result = entry.NWDSRead(context, object, DS_ATTRIBUTE_VALUES, 0, request.get(), &iteration,
-                            reply.get());
-    if (result != 0) {
-      Record(result);
-      break;
-    }
-    if (TakeNamedAttributeValue(context, reply.get(), attributeName, destination))
+  while (read.Next(context, object)) {
+    if (TakeNamedAttributeValue(context, read.reply(), attributeName, destination))
       found = true;
-  } while (iteration != NO_MORE_ITERATIONS && ++passes < kMaxReadPasses);
+  }
   return found;
 }
 
@@ -611,35 +631,18 @@ bool ReadAttributeValues(const std::string& contextName, const std::string& obje
   char attributeName[34];
   if (!CopyToBuffer(objectName, object) || !CopyToBuffer(AttributeName(attribute), attributeName))
     return false;
-  int32_t iteration = NO_MORE_ITERATIONS;
   WorkingContext context(contextName);
   if (!context.ok())
     return false;
   const int32_t handle = context.handle();
-  RequestBuffer request;
-  if (!request.Allocate())
+  AttributeRead read;
+  if (!read.Prepare(handle, attributeName))
     return false;
-  RequestBuffer reply;
-  if (!reply.Allocate())
-    return false;
-  if (entry.NWDSInitBuf(handle, DSV_READ, request.get()) != 0)
-    return false;
-  int32_t result = entry.NWDSPutAttrName(handle, request.get(), attributeName);
-  if (result != 0) {
-    Record(result);
-    return false;
-  }
-  int passes = 0;
-  do {
-    result = entry.NWDSRead(handle, object, DS_ATTRIBUTE_VALUES, 0, request.get(), &iteration,
-                            reply.get());
-    // Values of earlier result buffers stay: a failing continuation is not a failed read.
-    if (result != 0) {
-      Record(result);
-      break;
-    }
+  // Values of earlier result buffers stay: a failing continuation is not a failed read.
+  while (read.Next(handle, object)) {
+    NWDSBuf* reply = read.reply();
     uint32_t count = 0;
-    result = entry.NWDSGetAttrCount(handle, reply.get(), &count);
+    int32_t result = entry.NWDSGetAttrCount(handle, reply, &count);
     if (result != 0) {
       Record(result);
       return false;
@@ -647,7 +650,7 @@ bool ReadAttributeValues(const std::string& contextName, const std::string& obje
     char name[34] = {};
     uint32_t valueCount = 0;
     uint32_t syntax = 0;
-    result = entry.NWDSGetAttrName(handle, reply.get(), name, &valueCount, &syntax);
+    result = entry.NWDSGetAttrName(handle, reply, name, &valueCount, &syntax);
     if (result != 0) {
       Record(result);
       return false;
@@ -656,10 +659,10 @@ bool ReadAttributeValues(const std::string& contextName, const std::string& obje
     // its own size; a value the client cannot size ends this buffer's values.
     for (uint32_t i = 1; i <= valueCount; ++i) {
       size_t size = 0;
-      if (!NextValueSize(handle, reply.get(), syntax, kValueBlockSize, size))
+      if (!NextValueSize(handle, reply, syntax, kValueBlockSize, size))
         break;
       AttributeValueBlock block(size);
-      result = entry.NWDSGetAttrVal(handle, reply.get(), syntax, block.data());
+      result = entry.NWDSGetAttrVal(handle, reply, syntax, block.data());
       if (result != 0) {
         if (i == 1)
           Record(result);
@@ -667,7 +670,7 @@ bool ReadAttributeValues(const std::string& contextName, const std::string& obje
       }
       values.push_back(std::move(block));
     }
-  } while (iteration != NO_MORE_ITERATIONS && ++passes < kMaxReadPasses);
+  }
   return !values.empty();
 }
 
