@@ -1,5 +1,5 @@
 #include <cstdlib>
-#include <map>
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -9,63 +9,41 @@
 namespace welcomer {
 namespace {
 
-struct ProbeRow {
-  const char* name;
-  const char* platform;
-  const char* display;
-  const char* wayland;
-  bool answers;
-};
-// Test listings name a row instead of dumping its bytes.
-void PrintTo(const ProbeRow& row, std::ostream* os) {
-  *os << row.name;
+void Set(const char* name, const char* value) {
+  if (value)
+    ::setenv(name, value, 1);
+  else
+    ::unsetenv(name);
 }
 
-class DisplayProbeTest : public ::testing::TestWithParam<ProbeRow> {
- protected:
-  // The variables are put back as they were, for the tests that follow.
-  void SetUp() override {
-    for (const char* name : kNames) {
-      if (const char* value = std::getenv(name))
-        saved_[name] = value;
-    }
+TEST(DisplayProbe, AnswersOnlyWhereQtCouldStart) {
+  const char* names[] = {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"};
+  std::optional<std::string> saved[3];
+  for (int i = 0; i < 3; ++i) {
+    if (const char* value = std::getenv(names[i]))
+      saved[i] = value;
   }
-  void TearDown() override {
-    for (const char* name : kNames)
-      Set(name, saved_.count(name) ? saved_[name].c_str() : nullptr);
+  // ":65000" names an X display nobody runs.
+  const struct {
+    const char* values[3];
+    bool answers;
+  } rows[] = {
+      {{"offscreen:fontengine=freetype", nullptr, nullptr}, true},
+      {{nullptr, nullptr, nullptr}, false},
+      {{"", ":65000", nullptr}, false},
+      {{"xcb;offscreen", ":65000", nullptr}, true},
+      {{"wayland", nullptr, nullptr}, false},
+      {{"wayland", nullptr, "wayland-0"}, true},
+  };
+  for (const auto& row : rows) {
+    for (int i = 0; i < 3; ++i)
+      Set(names[i], row.values[i]);
+    EXPECT_EQ(DisplayAnswers(), row.answers) << "row " << &row - rows;
   }
-  static void Set(const char* name, const char* value) {
-    if (value)
-      ::setenv(name, value, 1);
-    else
-      ::unsetenv(name);
-  }
-  static constexpr const char* kNames[] = {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"};
-  std::map<std::string, std::string> saved_;
-};
-
-TEST_P(DisplayProbeTest, AnswersOnlyWhereQtCouldStart) {
-  const ProbeRow& row = GetParam();
-  Set("QT_QPA_PLATFORM", row.platform);
-  Set("DISPLAY", row.display);
-  Set("WAYLAND_DISPLAY", row.wayland);
-  EXPECT_EQ(DisplayAnswers(), row.answers);
+  // The tests that follow see the variables as they were.
+  for (int i = 0; i < 3; ++i)
+    Set(names[i], saved[i] ? saved[i]->c_str() : nullptr);
 }
-
-// ":65000" names an X display nobody runs.
-INSTANTIATE_TEST_SUITE_P(
-    Rows, DisplayProbeTest,
-    ::testing::Values(
-        ProbeRow{"Offscreen", "offscreen", nullptr, nullptr, true},
-        ProbeRow{"OffscreenWithOptions", "offscreen:fontengine=freetype", nullptr, nullptr, true},
-        ProbeRow{"DefaultWithoutDisplay", nullptr, nullptr, nullptr, false},
-        ProbeRow{"DefaultWithDeadDisplay", nullptr, ":65000", nullptr, false},
-        ProbeRow{"EmptyPlatformIsDefault", "", ":65000", nullptr, false},
-        ProbeRow{"XcbWithDeadDisplay", "xcb", ":65000", nullptr, false},
-        ProbeRow{"FallbackAfterDeadDisplay", "xcb;offscreen", ":65000", nullptr, true},
-        ProbeRow{"WaylandWithoutSocketName", "wayland", nullptr, nullptr, false},
-        ProbeRow{"WaylandNamed", "wayland", nullptr, "wayland-0", true}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace welcomer

@@ -15,8 +15,7 @@
 namespace welcomer {
 namespace {
 
-struct BoxRow {
-  const char* name;
+struct BoxRow : testing::NamedRow {
   BoxRequest request;
   Qt::Key key;
   bool alt;
@@ -24,10 +23,6 @@ struct BoxRow {
   bool icon;
   bool result;
 };
-// Test listings name a row instead of dumping its bytes.
-void PrintTo(const BoxRow& row, std::ostream* os) {
-  *os << row.name;
-}
 
 class QtBoxTest : public ::testing::TestWithParam<BoxRow> {};
 
@@ -85,10 +80,14 @@ INSTANTIATE_TEST_SUITE_P(
                              Qt::Key_Escape, false, "&Yes|&No", true, false},
                       BoxRow{"ConfirmAltYIsYes", RequestFor(BoxKind::kConfirm, kText), Qt::Key_Y,
                              true, "&Yes|&No", true, true},
-                      BoxRow{"WithoutIconOrTitle",
-                             BoxRequest{QString(), QString::fromStdString(kText)}, Qt::Key_Return,
-                             false, "OK", false, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+                      BoxRow{{"WithoutIconOrTitle"},
+                             BoxRequest{QString(), QString::fromStdString(kText)},
+                             Qt::Key_Return,
+                             false,
+                             "OK",
+                             false,
+                             false}),
+    testing::kRowName);
 
 TEST(MnemonicLabel, TabsAdvanceToStopsEveryEightAverageWidths) {
   MnemonicLabel label(QStringLiteral("a\tb\nlonger text\tc\n\td"), 2000);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,15 @@
 #include "ui/Printing.h"
 
 namespace welcomer::testing {
+
+/// A table row that test listings show by its name rather than by its bytes.
+struct NamedRow {
+  const char* name;
+};
+inline std::ostream& operator<<(std::ostream& os, const NamedRow& row) {
+  return os << row.name;
+}
+inline constexpr auto kRowName = [](const auto& info) { return std::string(info.param.name); };
 
 /// Records every box and answers from a queue (false when it is empty).
 class RecordingBoxes : public BoxPresenter {

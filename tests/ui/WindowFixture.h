@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QBuffer>
 #include <QImage>
 #include <QTest>
 
@@ -26,11 +25,11 @@ class WindowFixture : public ::testing::Test {
   std::string AddPage(const std::string& name, const std::string& content,
                       const std::string& stamp = "1 1") {
     dir.WriteFile(name, content);
-    return AddMissingPage(name, stamp);
+    return ListPage(name, stamp);
   }
 
   /// Lists a page without writing its file.
-  std::string AddMissingPage(const std::string& name, const std::string& stamp = "1 1") {
+  std::string ListPage(const std::string& name, const std::string& stamp = "1 1") {
     const std::string path = UpperCaseAscii(dir / name);
     state.DisplayList.Add(path + "=" + stamp);
     return path;
@@ -39,11 +38,8 @@ class WindowFixture : public ::testing::Test {
   std::string AddPicture(const std::string& name, int width, int height) {
     QImage picture(width, height, QImage::Format_RGB32);
     picture.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(picture.save(&buffer, "BMP"));
-    return AddPage(name, bytes.toStdString());
+    EXPECT_TRUE(picture.save(QString::fromStdString(dir / name), "BMP"));
+    return ListPage(name);
   }
 
   /// Opens the window, shown unless a printing layer of its own is given.
