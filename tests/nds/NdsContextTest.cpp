@@ -80,49 +80,26 @@ TEST_F(NdsContext, OverlongNamesAreRefusedWithoutACall) {
   EXPECT_EQ(GetNameContext(), std::string(127, 'c'));
 }
 
-// The look-up makes GlobalContext a duplicate of the root context, freeing the one before.
-TEST_F(NdsContext, ObjectIdTextIsByteSwappedWithoutLeadingZeros) {
-  FlagsOf(RootContext()) = 0x11;
-  for (const auto& [delivered, text] :
-       {std::pair{0u, "0"}, std::pair{0xC4B3A200u, "A2B3C4"}, std::pair{0x78563412u, "12345678"}}) {
-    fake_.directoryIds["ADMIN.ORG"] = delivered;
-    const int32_t before = GlobalContext();
-    EXPECT_EQ(ObjectIDText(0, "admin.org"), text) << delivered;
-    EXPECT_TRUE(fake_.Called("NWDSMapNameToID(" + std::to_string(RootContext()) + ",7,admin.org)"));
-    EXPECT_EQ(fake_.contexts.count(before), 0u);
-    EXPECT_NE(GlobalContext(), RootContext());
-    EXPECT_EQ(FlagsOf(GlobalContext()), 0x11u);
-    EXPECT_EQ(fake_.contexts.at(GlobalContext()).nameContext, "[root]");
-  }
-  fake_.directoryIds.clear();
-  EXPECT_EQ(ObjectIDText(7, "obj"), "");
-  EXPECT_EQ(NDSLastError(), -601);
-}
-
 TEST_F(NdsContext, TreeNamesAndDirectoryServers) {
-  struct Row {
-    bool directoryServer;
-    const char* reported;
-    const char* tree;
-    bool isDirectoryServer;
-    int32_t lastError;
-  };
-  const Row rows[] = {{true, "ORG_TREE___", "ORG_TREE", true, 0},
-                      {true, "____", "", true, 0},
-                      {true, "", "", false, 0},
-                      {false, "ORG_TREE", "", false, -1}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.reported);
-    fake_.directoryServer = row.directoryServer;
-    fake_.treeName = row.reported;
-    EXPECT_EQ(DSTreeName(0), row.tree);
-    EXPECT_EQ(IsDSServer(0), row.isDirectoryServer);
-    EXPECT_TRUE(fake_.Called("NWIsDSServer(7)")) << "0 is the primary connection";
-    EXPECT_EQ(NDSLastError(), row.lastError);
-  }
+  fake_.treeName = "ORG_TREE___";
+  EXPECT_EQ(DSTreeName(0), "ORG_TREE");
+  EXPECT_TRUE(fake_.Called("NWIsDSServer(7)")) << "0 is the primary connection";
+  fake_.treeName = "";
+  EXPECT_FALSE(IsDSServer(0)) << "a server without a tree name";
+  EXPECT_EQ(NDSLastError(), 0);
+  fake_.directoryServer = false;
+  EXPECT_FALSE(IsDSServer(0));
+  EXPECT_EQ(NDSLastError(), -1);
 }
 
+// GlobalContext becomes a duplicate of the selected context, and the one before is freed.
 TEST_F(NdsContext, SelectContextLeavesNoFreedHandleWhenTheDuplicateFails) {
+  const int32_t before = GlobalContext();
+  EXPECT_TRUE(SelectContext(RootContext(), " [root] "));
+  EXPECT_EQ(fake_.contexts.count(before), 0u);
+  EXPECT_NE(GlobalContext(), RootContext());
+  EXPECT_EQ(fake_.contexts.at(GlobalContext()).nameContext, "[root]");
+
   fake_.Answer("NWDSDuplicateContextHandle", -302);
   const int32_t working = NewContext();
   EXPECT_FALSE(SelectContext(working, "OU=staff"));

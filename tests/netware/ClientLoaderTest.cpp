@@ -106,6 +106,7 @@ TEST_F(RealClientLibraries, FolderWithoutTheClientBindsNothing) {
   SetClientLibraryLoader(&loader);
   TNWBase base;
   EXPECT_FALSE(base.NetAvailable());
+  EXPECT_FALSE(base.NDSAvailable());
   EXPECT_EQ(base.LoginID(), "");
   EXPECT_EQ(NDSErrorText(), "FFFF");
   EXPECT_EQ(base.LastError().NWLib(), "FFFFFFFF");

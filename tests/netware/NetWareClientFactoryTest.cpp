@@ -5,8 +5,6 @@
 
 #include "app/DirectoryClient.h"
 #include "app/Init_Unit.h"
-#include "app/StateStore.h"
-#include "app/StringList.h"
 #include "netware/AsciiText.h"
 #include "tests/support/FakeNetWareClient.h"
 #include "tests/support/FakeServices.h"
@@ -19,7 +17,7 @@ using testing::FakeNetWareClient;
 
 const std::string kUser = "CN=jdoe.OU=staff.O=org";
 
-TEST(NetWareClientFactory, WithoutTheClientNothingIsReadOrStored) {
+TEST(NetWareClientFactory, WithoutTheClientOnlyEarlierEntriesCount) {
   FakeNetWareClient fake;
   fake.libraries.clear();
   std::unique_ptr<DirectoryClient> client = CreateNetWareClient();
@@ -28,36 +26,10 @@ TEST(NetWareClientFactory, WithoutTheClientNothingIsReadOrStored) {
   EXPECT_FALSE(client->ReadAttributeValues("", "", TNWDSAttribute::ndsAttrL, values));
   values.push_back("earlier");
   EXPECT_TRUE(client->ReadAttributeValues("", "", TNWDSAttribute::ndsAttrL, values));
-  EXPECT_FALSE(client->AddAttributeValue("", "", TNWDSAttribute::ndsAttrL, "Welcomer.RunOnce"));
-  EXPECT_FALSE(client->RemoveAttributeValue("", "", TNWDSAttribute::ndsAttrL, "Welcomer.RunOnce"));
 }
 
-TEST(NetWareClientFactory, TheStateStoreReachesTheUsersOwnObject) {
-  FakeNetWareClient fake;
-  fake.canonicalNames["jdoe.staff.org"] = kUser;
-  std::vector<std::string>& stored = fake.objects["CN=JDOE.OU=STAFF.O=ORG"]["L"];
-  const std::string longEntry = "Welcomer.File." + std::string(230, 'P') + "=1 2";
-  stored = {"Welcomer.File.F:\\MOTD\\A.TXT=1234 644826048", "Berlin", longEntry};
-  fake.valuesPerBuffer = 2;
-  std::unique_ptr<DirectoryClient> client = CreateNetWareClient();
-  EXPECT_EQ(client->LoginID(), kUser);
-
-  StringList entries;
-  ReadStateEntries(client.get(), entries);
-  ASSERT_EQ(entries.Count(), 2u);
-  EXPECT_EQ(entries[0], "Welcomer.File.F:\\MOTD\\A.TXT=1234 644826048");
-  EXPECT_EQ(entries[1], longEntry);
-
-  EXPECT_TRUE(AddStateEntry(client.get(), "Welcomer.RunOnce=1 Dec 2026"));
-  EXPECT_FALSE(AddStateEntry(client.get(), "Welcomer.RunOnce=1 Dec 2026")) << "already there";
-  EXPECT_TRUE(RemoveStateEntry(client.get(), "Berlin"));
-  EXPECT_EQ(stored, (std::vector<std::string>{"Welcomer.File.F:\\MOTD\\A.TXT=1234 644826048",
-                                              longEntry, "Welcomer.RunOnce=1 Dec 2026"}));
-  EXPECT_EQ(fake.openBuffers, 0);
-}
-
-// A login from start to the window: the user's entries are read through the bound client, the
-// run-once record is stored and a stale file record removed.
+// A login from start to the window: the user's entries are read through the bound client, one
+// result buffer at a time, the run-once record is stored and a stale file record removed.
 TEST(NetWareClientFactory, StartUpKeepsTheUsersStateInTheDirectory) {
   testing::RecordingMessageBoxes boxes;
   testing::TempDir motd;
@@ -67,6 +39,7 @@ TEST(NetWareClientFactory, StartUpKeepsTheUsersStateInTheDirectory) {
   const std::string staleRecord = "Welcomer.File." + UpperCaseAscii(motd.path()) + "/A.TXT=1 1";
   std::vector<std::string>& stored = fake.objects["CN=JDOE.OU=STAFF.O=ORG"]["L"];
   stored = {"Berlin", staleRecord};
+  fake.valuesPerBuffer = 1;
 
   PosixFileSearcher files;
   testing::RecordingLauncher launcher;

@@ -5,10 +5,12 @@
 #include <iterator>
 #include <type_traits>
 
+#include "nds/NdsEntryPoints.h"
 #include "nds/Nwnds.h"
 #include "netware/AsciiText.h"
 #include "netware/NWClientABI.h"
 #include "netware/NWServer.h"
+#include "netware/NwlibEntryPoints.h"
 #include "netware/nwlib.h"
 
 // The fake's own buffer layout; the layers only ever hold pointers to it.
@@ -46,6 +48,8 @@ constexpr int32_t kNoSuchObject = 0x89FC;
 constexpr uint32_t kStringSyntax = 3;
 constexpr uint32_t kPrimaryReference = 70;
 constexpr uint32_t kConnectionNumber = 3;
+constexpr int32_t kCodePage = 1252;
+constexpr int32_t kCountryCode = 49;
 
 FakeNetWareClient& Fake() {
   return *current;
@@ -91,9 +95,11 @@ struct Name {
 };
 template <Name name, typename Fn>
 struct Plain;
-template <Name name, typename... Arguments>
-struct Plain<name, int32_t (*)(Arguments...)> {
-  static int32_t Entry(Arguments... arguments) { return Enter(name.text, arguments...); }
+template <Name name, typename Result, typename... Arguments>
+struct Plain<name, Result (*)(Arguments...)> {
+  static Result Entry(Arguments... arguments) {
+    return static_cast<Result>(Enter(name.text, arguments...));
+  }
 };
 
 // Copies text into a client-side buffer of `size` bytes, cut to fit as a client must.
@@ -111,15 +117,6 @@ FakeNetWareClient::Context* FindContext(int32_t handle) {
 int32_t AddContext(const FakeNetWareClient::Context& context) {
   Fake().contexts[nextContext] = context;
   return nextContext++;
-}
-
-// The value of `key`, or `missing` when the map has none.
-int32_t Found(const auto& map, const auto& key, uint32_t* value, int32_t missing) {
-  auto it = map.find(key);
-  if (it == map.end())
-    return missing;
-  *value = it->second;
-  return 0;
 }
 
 // Adds (2) or removes (3) values; any other change type is refused.
@@ -145,8 +142,8 @@ namespace fake_entry {
 
 int32_t NWLlocaleconv(void* lconv132) {
   WELCOMER_ANSWER("NWLlocaleconv");
-  std::memcpy(static_cast<char*>(lconv132) + 56, &Fake().codePage, 4);
-  std::memcpy(static_cast<char*>(lconv132) + 60, &Fake().countryCode, 4);
+  std::memcpy(static_cast<char*>(lconv132) + 56, &kCodePage, 4);
+  std::memcpy(static_cast<char*>(lconv132) + 60, &kCountryCode, 4);
   return 0;
 }
 
@@ -283,7 +280,8 @@ int32_t NWDSRead(int32_t context, const char* objectName, uint32_t infoType, int
   objectInfo->resultAttribute = attribute;
   objectInfo->resultValues.assign(all.begin() + start, all.begin() + end);
   objectInfo->nextValue = 0;
-  *iterationHandle = end < std::ssize(all) ? static_cast<int32_t>(end) : NO_MORE_ITERATIONS;
+  const bool more = end < std::ssize(all) || Fake().endlessIteration;
+  *iterationHandle = more ? static_cast<int32_t>(end) : NO_MORE_ITERATIONS;
   return 0;
 }
 
@@ -343,12 +341,6 @@ int32_t NWDSWhoAmI(int32_t context, char* objectName128) {
   return 0;
 }
 
-int32_t NWDSMapNameToID(int32_t context, uint32_t connection, const char* name256,
-                        uint32_t* objectId) {
-  WELCOMER_ANSWER("NWDSMapNameToID", context, connection, name256);
-  return Found(Fake().directoryIds, UpperCaseAscii(name256), objectId, kNoSuchEntry);
-}
-
 int32_t NWIsDSServer(uint32_t connection, char* treeName256) {
   Enter("NWIsDSServer", connection);
   if (!Fake().directoryServer)
@@ -372,33 +364,14 @@ int32_t NWGetConnectionInformation(uint32_t connection, uint16_t number, char* o
   return 0;
 }
 
-uint32_t NWLongSwap(uint32_t value) {
-  Enter("NWLongSwap");
-  return __builtin_bswap32(value);
-}
-
-int32_t NWGetObjectID(uint32_t connection, const char* objectName48, uint16_t objectType,
-                      uint32_t* objectId) {
-  WELCOMER_ANSWER("NWGetObjectID", connection, objectName48, objectType);
-  const std::pair<std::string, uint16_t> key(objectName48, objectType);
-  return Found(Fake().objectIds, key, objectId, kNoSuchObject);
-}
-
-int32_t NWGetConnectionHandle(const char* serverName48, uint16_t, uint32_t* connection, uint16_t*) {
-  WELCOMER_ANSWER("NWGetConnectionHandle", serverName48);
-  return Found(Fake().serverConnections, UpperCaseAscii(serverName48), connection, kNoSuchObject);
-}
-
 // ---- CLXWIN32 (NWCCGetConnInfo also in CALWIN32) -----------------------------------------
 
-// Any information but the connection number (5) and the server name (7) is zeros.
+// Any information but the connection number (5) is zeros.
 int32_t NWCCGetConnInfo(uint32_t connection, uint32_t infoType, uint32_t length, void* buffer) {
   WELCOMER_ANSWER("NWCCGetConnInfo", connection, infoType, length);
   std::memset(buffer, 0, length);
   if (infoType == 5 && length >= sizeof kConnectionNumber)
     std::memcpy(buffer, &kConnectionNumber, sizeof kConnectionNumber);
-  else if (infoType == 7)
-    Put(buffer, length, Fake().serverName);
   return 0;
 }
 
@@ -421,7 +394,11 @@ int32_t NWCCOpenConnByName(uint32_t startConnection, const char* name48, uint32_
                            uint32_t openState, uint32_t transportType, uint32_t* connection) {
   WELCOMER_ANSWER("NWCCOpenConnByName", startConnection, name48, nameFormat, openState,
                   transportType);
-  return Found(Fake().serverConnections, UpperCaseAscii(name48), connection, kNoSuchObject);
+  auto it = Fake().serverConnections.find(UpperCaseAscii(name48));
+  if (it == Fake().serverConnections.end())
+    return kNoSuchObject;
+  *connection = it->second;
+  return 0;
 }
 
 }  // namespace fake_entry
@@ -436,11 +413,19 @@ namespace {
   symbols[library][#name] = reinterpret_cast<void*>(&Plain<#name, decltype(&::name)>::Entry);
 
 void FillSymbols(std::map<std::string, std::map<std::string, void*>>& symbols) {
-  const std::string loc = "LOCWIN32.DLL", net = "NETWIN32.DLL", cal = "CALWIN32.DLL",
-                    clx = "CLXWIN32.DLL";
-  WELCOMER_FAKE_ENTRY(loc, NWLlocaleconv)
-  WELCOMER_FAKE_PLAIN(loc, NWInitUnicodeTables)
-  WELCOMER_FAKE_PLAIN(loc, NWFreeUnicodeTables)
+  const std::string locale = "LOCWIN32.DLL", net = "NETWIN32.DLL", calls = "CALWIN32.DLL",
+                    connection = "CLXWIN32.DLL";
+  // Every entry point the layers look up answers 0 at first; the modelled ones replace theirs.
+  WELCOMER_NDS_BOUND_AT_START(WELCOMER_FAKE_PLAIN)
+  WELCOMER_NDS_BOUND_ON_USE(WELCOMER_FAKE_PLAIN)
+  WELCOMER_CALLS_ENTRY_POINTS(WELCOMER_FAKE_PLAIN)
+  // Looked up afresh at each use, or bound by the file-server layer.
+  WELCOMER_FAKE_PLAIN(net, NWGetPreferredDSServer)
+  WELCOMER_FAKE_PLAIN(calls, NWGetConnectionNumber)
+  WELCOMER_FAKE_PLAIN(calls, NWGetFileServerInformation)
+  WELCOMER_FAKE_PLAIN(calls, NWGetFileServerInfo)
+  WELCOMER_FAKE_PLAIN(calls, NWSetFileServerDateAndTime)
+  WELCOMER_FAKE_ENTRY(locale, NWLlocaleconv)
   WELCOMER_FAKE_ENTRY(net, NWDSCreateContext)
   WELCOMER_FAKE_ENTRY(net, NWDSDuplicateContext)
   WELCOMER_FAKE_ENTRY(net, NWDSDuplicateContextHandle)
@@ -461,45 +446,14 @@ void FillSymbols(std::map<std::string, std::map<std::string, void*>>& symbols) {
   WELCOMER_FAKE_ENTRY(net, NWDSGetAttrVal)
   WELCOMER_FAKE_ENTRY(net, NWDSCanonicalizeName)
   WELCOMER_FAKE_ENTRY(net, NWDSWhoAmI)
-  WELCOMER_FAKE_ENTRY(net, NWDSMapNameToID)
-  WELCOMER_FAKE_PLAIN(net, NWDSAuditGetObjectID)
   WELCOMER_FAKE_ENTRY(net, NWIsDSServer)
-  WELCOMER_FAKE_PLAIN(net, NWGetPreferredDSServer)
-  WELCOMER_FAKE_PLAIN(net, NWSetPreferredDSTree)
-  WELCOMER_FAKE_PLAIN(net, NWDSRemoveObject)
-  WELCOMER_FAKE_PLAIN(net, NWDSGenerateObjectKeyPair)
-  WELCOMER_FAKE_PLAIN(net, NWDSGetObjectName)
-  WELCOMER_FAKE_PLAIN(net, NWDSGetObjectCount)
-  WELCOMER_FAKE_PLAIN(net, NWDSAddObject)
-  WELCOMER_FAKE_PLAIN(net, NWDSList)
-  WELCOMER_FAKE_PLAIN(net, NWDSOpenStream)
-  WELCOMER_FAKE_PLAIN(cal, NWCallsInit)
-  WELCOMER_FAKE_ENTRY(cal, NWGetPrimaryConnectionID)
-  WELCOMER_FAKE_PLAIN(cal, NWGetConnectionNumber)
-  WELCOMER_FAKE_ENTRY(cal, NWGetConnectionInformation)
-  WELCOMER_FAKE_ENTRY(cal, NWLongSwap)
-  WELCOMER_FAKE_ENTRY(cal, NWGetObjectID)
-  WELCOMER_FAKE_PLAIN(cal, NWCheckConsolePrivileges)
-  WELCOMER_FAKE_PLAIN(cal, NWIsManager)
-  WELCOMER_FAKE_PLAIN(cal, NWGetFileServerName)
-  WELCOMER_FAKE_PLAIN(cal, NWGetFileServerDateAndTime)
-  WELCOMER_FAKE_PLAIN(cal, NWGetMaximumConnections)
-  WELCOMER_FAKE_ENTRY(cal, NWGetConnectionHandle)
-  WELCOMER_FAKE_PLAIN(cal, NWSetPrimaryConnectionID)
-  WELCOMER_FAKE_PLAIN(cal, NWSetBroadcastMode)
-  WELCOMER_FAKE_PLAIN(cal, NWReadPropertyValue)
-  WELCOMER_FAKE_PLAIN(cal, NWGetFirstDrive)
-  WELCOMER_FAKE_PLAIN(cal, NWGetDriveStatus)
-  WELCOMER_FAKE_PLAIN(cal, NWSetNetWareErrorMode)
-  WELCOMER_FAKE_PLAIN(cal, NWGetFileServerInformation)
-  WELCOMER_FAKE_PLAIN(cal, NWGetFileServerInfo)
-  WELCOMER_FAKE_PLAIN(cal, NWSetFileServerDateAndTime)
-  WELCOMER_FAKE_ENTRY(cal, NWCCGetConnInfo)
-  WELCOMER_FAKE_ENTRY(clx, NWCCGetConnInfo)
-  WELCOMER_FAKE_ENTRY(clx, NWCCGetPrimConnRef)
-  WELCOMER_FAKE_ENTRY(clx, NWCCOpenConnByRef)
-  WELCOMER_FAKE_PLAIN(clx, NWCCSetPrefServerName)
-  WELCOMER_FAKE_ENTRY(clx, NWCCOpenConnByName)
+  WELCOMER_FAKE_ENTRY(calls, NWGetPrimaryConnectionID)
+  WELCOMER_FAKE_ENTRY(calls, NWGetConnectionInformation)
+  WELCOMER_FAKE_ENTRY(calls, NWCCGetConnInfo)
+  WELCOMER_FAKE_ENTRY(connection, NWCCGetConnInfo)
+  WELCOMER_FAKE_ENTRY(connection, NWCCGetPrimConnRef)
+  WELCOMER_FAKE_ENTRY(connection, NWCCOpenConnByRef)
+  WELCOMER_FAKE_ENTRY(connection, NWCCOpenConnByName)
 }
 
 #undef WELCOMER_FAKE_ENTRY

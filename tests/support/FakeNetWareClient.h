@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "platform/ClientLibrary.h"
@@ -12,9 +11,9 @@ namespace welcomer::testing {
 
 /// A scriptable stand-in for the four client libraries: symbol tables that a test may change,
 /// every call logged, any call made to answer a code, and a small directory and network behind
-/// the entry points. While it lives it is the client loader, and the client layers' unit state is
-/// reset when it comes and when it goes. A fake made while another lives stands in for it until
-/// it goes.
+/// the entry points (its locale: code page 1252, country 49). While it lives it is the client
+/// loader, and the client layers' unit state is reset when it comes and when it goes. A fake made
+/// while another lives stands in for it until it goes.
 class FakeNetWareClient : public ClientLibraryLoader {
  public:
   /// A context of the fake directory.
@@ -51,6 +50,8 @@ class FakeNetWareClient : public ClientLibraryLoader {
   std::map<std::string, std::map<std::string, std::vector<std::string>>> objects;
   /// Values per result buffer of NWDSRead; 0 puts them all into one.
   uint32_t valuesPerBuffer = 0;
+  /// NWDSRead always says more is to come (after the last value, with empty buffers).
+  bool endlessIteration = false;
   /// Added to every size NWDSComputeAttrValSize reports (the value is still written whole).
   uint32_t extraReportedSize = 0;
   std::map<int32_t, Context> contexts;
@@ -61,22 +62,15 @@ class FakeNetWareClient : public ClientLibraryLoader {
   std::map<std::string, std::string> canonicalNames;
   /// Context flags in force when NWDSCanonicalizeName was last called.
   uint32_t flagsAtCanonicalize = 0;
-  /// Directory object IDs by upper-cased name (NWDSMapNameToID, NWDSAuditGetObjectID).
-  std::map<std::string, uint32_t> directoryIds;
   /// What NWIsDSServer answers: not 0 with this tree name, or 0.
   bool directoryServer = true;
   std::string treeName = "ORG_TREE";
-  int32_t codePage = 1252;
-  int32_t countryCode = 49;
 
   // ---- The network ---------------------------------------------------------------------------
   /// Entry points that only answer leave their outputs alone; the primary connection's number
   /// is 3.
   uint32_t primaryConnection = 7;
   std::string connectionLoginName = "JDOE";
-  std::string serverName = "FS1";
-  /// Bindery object IDs by (upper-cased name, type number).
-  std::map<std::pair<std::string, uint16_t>, uint32_t> objectIds;
   /// Connections to servers by upper-cased name (the look-up ignores case).
   std::map<std::string, uint32_t> serverConnections;
 
