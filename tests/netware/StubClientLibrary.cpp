@@ -1,8 +1,7 @@
-// A minimal client built as a real shared object, for the loader tests: it answers as a logged-in
-// user (STUBUSER on connection 5) of a server that is no directory server, and the directory finds
-// no object. It has every entry point of the directory client, so that the one left out (when
-// WELCOMER_STUB_WITHOUT_OPEN_STREAM is defined) is the only gap in the directory's binding, but of
-// the calls and connection libraries only what the component's creation reaches.
+// A minimal client built as a real shared object, for the loader tests: every entry point of the
+// contract answers as a logged-in user (STUBUSER on connection 5) of a server that is no directory
+// server, and the directory finds no object. Built without NWDSOpenStream when
+// WELCOMER_STUB_WITHOUT_OPEN_STREAM is defined.
 
 #include <cstring>
 
@@ -31,6 +30,7 @@ WELCOMER_STUB(0, NWDSFreeContext, int32_t)
 WELCOMER_STUB(-1, NWDSGetContext, int32_t, int32_t, void*)
 WELCOMER_STUB(0, NWDSFreeBuf, NWDSBuf*)
 WELCOMER_STUB(-1, NWDSWhoAmI, int32_t, char*)
+WELCOMER_STUB(-1, NWGetPrimaryConnectionID, uint32_t*)
 WELCOMER_STUB(0, NWDSSetContext, int32_t, int32_t, const void*)
 WELCOMER_STUB(0, NWDSInitBuf, int32_t, uint32_t, NWDSBuf*)
 WELCOMER_STUB(0, NWDSPutAttrName, int32_t, NWDSBuf*, const char*)
@@ -58,7 +58,30 @@ WELCOMER_STUB(0, NWDSList, void)
 WELCOMER_STUB(0, NWDSOpenStream, void)
 #endif
 WELCOMER_STUB(0, NWCallsInit, void*, void*)
+WELCOMER_STUB(-1, NWGetConnectionNumber, uint32_t, uint16_t*)
+WELCOMER_STUB(-1, NWGetObjectID, uint32_t, const char*, uint16_t, uint32_t*)
+WELCOMER_STUB(-1, NWCheckConsolePrivileges, uint32_t)
+WELCOMER_STUB(-1, NWIsManager, uint32_t)
+WELCOMER_STUB(-1, NWGetFileServerName, uint32_t, char*)
+WELCOMER_STUB(-1, NWGetFileServerDateAndTime, uint32_t, uint8_t*)
+WELCOMER_STUB(-1, NWGetMaximumConnections, uint16_t*)
+WELCOMER_STUB(-1, NWGetConnectionHandle, const char*, uint16_t, uint32_t*, uint16_t*)
+WELCOMER_STUB(-1, NWSetPrimaryConnectionID, uint32_t)
+WELCOMER_STUB(-1, NWSetBroadcastMode, uint32_t, uint16_t)
+WELCOMER_STUB(-1, NWReadPropertyValue, uint32_t, const char*, uint16_t, const char*, uint8_t,
+              uint8_t*, uint8_t*, uint8_t*)
+WELCOMER_STUB(-1, NWGetFirstDrive, uint16_t*)
+WELCOMER_STUB(-1, NWGetDriveStatus, uint16_t, uint16_t, uint16_t*, uint32_t*, char*, char*, char*)
+WELCOMER_STUB(-1, NWSetNetWareErrorMode, uint8_t, uint8_t*)
+WELCOMER_STUB(-1, NWGetFileServerInformation, uint32_t, char*, uint8_t*, uint8_t*, uint8_t*,
+              uint16_t*, uint16_t*, uint16_t*, uint16_t*, uint8_t*, uint8_t*)
+WELCOMER_STUB(-1, NWGetFileServerInfo, uint32_t, uint8_t*)
+WELCOMER_STUB(-1, NWSetFileServerDateAndTime, uint32_t, uint8_t, uint8_t, uint8_t, uint8_t, uint8_t,
+              uint8_t)
 WELCOMER_STUB(-1, NWCCGetConnInfo, uint32_t, uint32_t, uint32_t, void*)
+WELCOMER_STUB(-1, NWCCSetPrefServerName, const char*)
+WELCOMER_STUB(-1, NWCCOpenConnByName, uint32_t, const char*, uint32_t, uint32_t, uint32_t,
+              uint32_t*)
 
 int32_t NWDSAllocBuf(uint32_t, NWDSBuf** buf) {
   static NWDSBuf buffer;
@@ -69,6 +92,9 @@ int32_t NWGetConnectionInformation(uint32_t, uint16_t, char* objectName48, uint1
                                    uint8_t*) {
   std::strncpy(objectName48, "STUBUSER", 48);
   return 0;
+}
+uint32_t NWLongSwap(uint32_t value) {
+  return __builtin_bswap32(value);
 }
 int32_t NWCCGetPrimConnRef(uint32_t* connectionRef) {
   *connectionRef = 50;
