@@ -4,44 +4,26 @@
 
 namespace welcomer::testing {
 
-ClientContext::ClientContext() : handle_(NWDSCreateContext()) {
-  if (handle_ > 0)
-    NWDSSetContext(handle_, 3, "[Root]");
-}
-
-ClientContext::~ClientContext() {
-  if (handle_ > 0)
-    NWDSFreeContext(handle_);
-}
-
 std::string WhoAmI(int32_t context) {
   char name[128] = {};
   return NWDSWhoAmI(context, name) == 0 ? std::string(name) : std::string();
 }
 
 int32_t ChangeValues(int32_t context, const std::string& object, const std::string& attribute,
-                     uint32_t changeType, uint32_t syntax, const std::vector<const void*>& values) {
+                     uint32_t changeType, uint32_t syntax, const std::vector<std::string>& values) {
   NWDSBuf* buffer = nullptr;
   int32_t result = NWDSAllocBuf(65536, &buffer);
   if (result == 0)
     result = NWDSInitBuf(context, 9, buffer);
   if (result == 0)
     result = NWDSPutChange(context, buffer, changeType, attribute.c_str());
-  for (const void* value : values)
+  for (const std::string& value : values)
     if (result == 0)
-      result = NWDSPutAttrVal(context, buffer, syntax, value);
+      result = NWDSPutAttrVal(context, buffer, syntax, value.c_str());
   if (result == 0)
     result = NWDSModifyObject(context, object.c_str(), nullptr, 0, buffer);
   NWDSFreeBuf(buffer);
   return result;
-}
-
-int32_t AddTexts(int32_t context, const std::string& object, const std::string& attribute,
-                 const std::vector<std::string>& values) {
-  std::vector<const void*> texts;
-  for (const std::string& value : values)
-    texts.push_back(value.c_str());
-  return ChangeValues(context, object, attribute, kAddValue, kCiString, texts);
 }
 
 ReadOutcome ReadValues(int32_t context, const std::string& object, const std::string& attribute,

@@ -14,37 +14,46 @@ inline constexpr uint32_t kCiString = 3;
 inline constexpr uint32_t kInteger = 8;
 inline constexpr uint32_t kAddValue = 2;
 inline constexpr uint32_t kRemoveValue = 3;
+inline constexpr uint32_t kClearAttribute = 6;
 
 /// A context of the client for the length of a test, with the name context [Root] as the
 /// program sets it.
 class ClientContext {
  public:
-  ClientContext();
-  ~ClientContext();
+  ClientContext() {
+    if (handle_ > 0)
+      NWDSSetContext(handle_, 3, "[Root]");
+  }
+  ~ClientContext() {
+    if (handle_ > 0)
+      NWDSFreeContext(handle_);
+  }
   ClientContext(const ClientContext&) = delete;
   ClientContext& operator=(const ClientContext&) = delete;
   int32_t handle() const { return handle_; }
 
  private:
-  int32_t handle_;
+  const int32_t handle_ = NWDSCreateContext();
 };
 
 /// The current user's full name as NWDSWhoAmI gives it; empty on failure.
 std::string WhoAmI(int32_t context);
 
-/// One change with `values` in one request, through the calls the program makes. Returns the
-/// first non-zero code.
+/// One change with `values` in one request, through the calls the program makes; each value is
+/// handed over as its bytes (texts with their terminator). Returns the first non-zero code.
 int32_t ChangeValues(int32_t context, const std::string& object, const std::string& attribute,
-                     uint32_t changeType, uint32_t syntax, const std::vector<const void*>& values);
-int32_t AddTexts(int32_t context, const std::string& object, const std::string& attribute,
-                 const std::vector<std::string>& values);
+                     uint32_t changeType, uint32_t syntax, const std::vector<std::string>& values);
+inline int32_t AddTexts(int32_t context, const std::string& object, const std::string& attribute,
+                        const std::vector<std::string>& values) {
+  return ChangeValues(context, object, attribute, kAddValue, kCiString, values);
+}
 inline int32_t AddText(int32_t context, const std::string& object, const std::string& attribute,
                        const std::string& value) {
-  return ChangeValues(context, object, attribute, kAddValue, kCiString, {value.c_str()});
+  return AddTexts(context, object, attribute, {value});
 }
 inline int32_t RemoveText(int32_t context, const std::string& object, const std::string& attribute,
                           const std::string& value) {
-  return ChangeValues(context, object, attribute, kRemoveValue, kCiString, {value.c_str()});
+  return ChangeValues(context, object, attribute, kRemoveValue, kCiString, {value});
 }
 
 /// What a read of one attribute delivered.

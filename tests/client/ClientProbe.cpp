@@ -1,7 +1,12 @@
-// A second process for the tests, so that two runs of one user, or a run that is killed, can be
-// made from a test.
-//   client_probe add <prefix> <count>       adds <prefix>-0 .. <prefix>-<count-1> to "L"
-//   client_probe add-until-killed <prefix>  the same without end, printing each index once stored
+// A second process for the tests, so that two runs of one user, a run that is killed, or a run
+// bound by file modes can be made from a test. It prints its process ID first.
+//   client_probe <prefix> [count]  adds <prefix>-0, <prefix>-1, ... to "L", printing each index
+//                                  once stored; without end when no count is given
+//   client_probe restricted        as root, becomes "nobody"; prints the codes of a read and an
+//                                  add, and 0 when it still knows the user
+
+#include <grp.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,26 +17,31 @@
 using namespace welcomer::testing;
 
 int main(int argc, char** argv) {
-  const std::string command = argc > 1 ? argv[1] : "";
-  const bool endless = command == "add-until-killed" && argc == 3;
-  if (!endless && !(command == "add" && argc == 4)) {
-    std::fprintf(stderr, "usage: client_probe add <prefix> <count> | add-until-killed <prefix>\n");
+  if (argc != 2 && argc != 3)
     return 2;
-  }
+  std::printf("%d\n", static_cast<int>(::getpid()));
+  std::fflush(stdout);
+  const bool restricted = argc == 2 && std::string(argv[1]) == "restricted";
+  if (restricted && ::geteuid() == 0 &&
+      (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+    return 3;
   ClientContext context;
   const std::string user = WhoAmI(context.handle());
-  const long count = endless ? -1 : std::atol(argv[3]);
-  for (long i = 0; endless || i < count; ++i) {
-    const int32_t result =
-        AddText(context.handle(), user, "L", argv[2] + ("-" + std::to_string(i)));
-    if (result != 0) {
+  if (restricted) {
+    std::printf("%d %d %d\n", ReadValues(context.handle(), user, "L").result,
+                AddText(context.handle(), user, "L", "x"), user.empty() ? -1 : 0);
+    return 0;
+  }
+  const long count = argc == 3 ? std::atol(argv[2]) : -1;
+  for (long i = 0; count < 0 || i < count; ++i) {
+    if (const int32_t result =
+            AddText(context.handle(), user, "L", argv[1] + ("-" + std::to_string(i)));
+        result != 0) {
       std::fprintf(stderr, "add %ld failed: %d\n", i, result);
       return 1;
     }
-    if (endless) {
-      std::printf("%ld\n", i);
-      std::fflush(stdout);
-    }
+    std::printf("%ld\n", i);
+    std::fflush(stdout);
   }
   return 0;
 }

@@ -26,7 +26,7 @@ std::string Cased(std::string text, int (*map)(int)) {
   return text;
 }
 
-TEST_F(IdentityTest, NamesAreReadAgainstTheNameContext) {
+TEST_F(IdentityTest, NamesAreReadAgainstTheNameContextAndFindTheUser) {
   EXPECT_EQ(user, "CN=" + Account() + ".O=LOCAL");
   const struct {
     const char* context;
@@ -35,7 +35,6 @@ TEST_F(IdentityTest, NamesAreReadAgainstTheNameContext) {
     const char* canonical;
   } rows[] = {
       {"[root]", "alice.local", 0, "CN=alice.O=local"},
-      {"O=LOCAL", "alice", 0, "CN=alice.O=LOCAL"},
       {"Sales.Acme", "bob", 0, "CN=bob.OU=Sales.O=Acme"},
       {"OU=Sales.O=Acme", "bob.", 0, "CN=bob.O=Acme"},
       {"OU=Sales.O=Acme", ".CN=carol.O=Other", 0, "CN=carol.O=Other"},
@@ -52,37 +51,26 @@ TEST_F(IdentityTest, NamesAreReadAgainstTheNameContext) {
     EXPECT_EQ(NWDSCanonicalizeName(ctx(), row.name, canonical), row.expected) << row.name;
     EXPECT_STREQ(canonical, row.canonical) << row.name;
   }
-
-  uint32_t flags = 0;
-  ASSERT_EQ(NWDSGetContext(ctx(), 1, &flags), 0);
-  flags |= 0x04;
-  ASSERT_EQ(NWDSSetContext(ctx(), 1, &flags), 0);
-  EXPECT_EQ(WhoAmI(ctx()), Account() + ".LOCAL") << "typeless names";
-}
-
-TEST_F(IdentityTest, TheUsersObjectIsFoundUnderAnySpellingOfItsName) {
-  ASSERT_EQ(AddText(ctx(), user, "L", "v"), 0);
-  for (const std::string& name : {Cased(user, std::tolower), Account() + ".LOCAL", "." + user})
+  // Under the last row's context, O=LOCAL, the user's object answers to any spelling of its name.
+  ASSERT_EQ(AddText(ctx(), "." + user, "L", "v"), 0);
+  for (const std::string& name :
+       {"." + Cased(user, std::tolower), Account(), "." + Account() + ".local"})
     EXPECT_THAT(ReadValues(ctx(), name, "L").values, ElementsAre("v")) << name;
-  ASSERT_EQ(NWDSSetContext(ctx(), 3, "O=LOCAL"), 0);
-  EXPECT_THAT(ReadValues(ctx(), Account(), "L").values, ElementsAre("v"));
 }
 
 TEST_F(IdentityTest, CopiesOfAContextKeepItsSettingsAndAreIndependent) {
   ASSERT_EQ(NWDSSetContext(ctx(), 3, "Sales.Acme"), 0);
-  const uint32_t flags = 0x13 | 0x80;
+  uint32_t flags = 0;
+  ASSERT_EQ(NWDSGetContext(ctx(), 1, &flags), 0);
+  flags |= 0x04;  // typeless names
   ASSERT_EQ(NWDSSetContext(ctx(), 1, &flags), 0);
   int32_t copy = 0;
   ASSERT_EQ(NWDSDuplicateContextHandle(ctx(), &copy), 0);
+  ASSERT_EQ(NWDSSetContext(ctx(), 3, "[Root]"), 0);
   char name[256];
-  uint32_t copiedFlags = 0;
-  ASSERT_EQ(NWDSGetContext(copy, 1, &copiedFlags), 0);
-  EXPECT_EQ(copiedFlags, flags);
-  ASSERT_EQ(NWDSGetContext(copy, 3, name), 0);
-  EXPECT_STREQ(name, "OU=Sales.O=Acme");
-  ASSERT_EQ(NWDSSetContext(copy, 3, "[Root]"), 0);
-  ASSERT_EQ(NWDSCanonicalizeName(ctx(), "bob", name), 0);
-  EXPECT_STREQ(name, "CN=bob.OU=Sales.O=Acme") << "the original reads names as before";
+  ASSERT_EQ(NWDSCanonicalizeName(copy, "bob", name), 0);
+  EXPECT_STREQ(name, "bob.Sales.Acme") << "the copy keeps the name context it was made with";
+  EXPECT_EQ(WhoAmI(copy), Account() + ".LOCAL");
   EXPECT_EQ(NWDSFreeContext(copy), 0);
 }
 
@@ -121,18 +109,16 @@ TEST_F(IdentityTest, TheConnectionCallsAgreeOnOneConnectionAndOneUser) {
   EXPECT_EQ(NWLongSwap(binderyId), id) << "bindery IDs travel in high-low order";
   EXPECT_EQ(loginId, binderyId);
   EXPECT_EQ(NWGetObjectID(connection, login, 512, &binderyId), kNWErrNoSuchEntry);
-}
 
-TEST_F(IdentityTest, TheBinderyFullNameIsTheDirectorysFullNameWithinItsBuffer) {
-  char login[48] = {};
-  ASSERT_EQ(NWGetConnectionInformation(1, 1, login, nullptr, nullptr, nullptr), 0);
+  // The bindery's full name is the directory's, cut to its buffer.
   const std::string fullName = "Alice " + std::string(200, 'E');
-  ASSERT_EQ(ChangeValues(ctx(), user, "Full Name", 6, kCiString, {}), 0);
+  ASSERT_EQ(ChangeValues(ctx(), user, "Full Name", kClearAttribute, kCiString, {}), 0);
   ASSERT_EQ(AddText(ctx(), user, "Full Name", fullName), 0);
   char value[128 + 4];
   std::memset(value, '#', sizeof value);
-  uint8_t* bytes = reinterpret_cast<uint8_t*>(value);
-  ASSERT_EQ(NWReadPropertyValue(1, login, 256, "IDENTIFICATION", 1, bytes, nullptr, nullptr), 0);
+  ASSERT_EQ(NWReadPropertyValue(connection, login, 256, "IDENTIFICATION", 1,
+                                reinterpret_cast<uint8_t*>(value), nullptr, nullptr),
+            0);
   EXPECT_EQ(std::string(value), fullName.substr(0, 127));
   EXPECT_EQ(std::string(value + 128, 4), "####");
 }
