@@ -214,10 +214,14 @@ TEST_F(StoreTest, WhatTheRunCannotWriteGivesErrorsAndStaysAsItIs) {
   ASSERT_EQ(AddText(ctx(), user, "L", "stored"), 0);
   const std::string before = FileBytes(DatabasePath());
   ASSERT_EQ(::chmod((temp / "state").c_str(), 0755), 0);
-  // ...then a file it can read in a folder of its own that it cannot write.
+  // ...then a file it cannot read in a folder of its own...
   if (::geteuid() == 0) {
     ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
   }
+  ASSERT_EQ(::chmod(DatabasePath().c_str(), 0000), 0);
+  EXPECT_THAT(RestrictedReadAddWho(),
+              ElementsAre(kNWErrStoreUnavailable, kNWErrStoreUnavailable, 0));
+  // ...then a file it can read in a folder it cannot write.
   ASSERT_EQ(::chmod(DatabasePath().c_str(), 0444), 0);
   ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
   const std::vector<int32_t> codes = RestrictedReadAddWho();
