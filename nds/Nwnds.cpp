@@ -187,17 +187,24 @@ bool FreeContext(int32_t context) {
   return entry.NWDSFreeContext(context) == 0;
 }
 
-bool SelectContext(int32_t context, const std::string& nameContext) {
-  if (!entry.NWDSSetContext)
-    return false;
+namespace {
+
+// Gives `context` the name context; a refusal by the client is recorded, a name too long for
+// the client's 128-byte buffer is refused before the call.
+bool PutNameContext(int32_t context, const std::string& nameContext) {
   char name[128];
   if (!CopyToBuffer(AllTrim(nameContext), name))
     return false;
   const int32_t result = entry.NWDSSetContext(context, DCK_NAME_CONTEXT, name);
-  if (result != 0) {
-    Record(result);
+  Record(result);
+  return result == 0;
+}
+
+}  // namespace
+
+bool SelectContext(int32_t context, const std::string& nameContext) {
+  if (!entry.NWDSSetContext || !PutNameContext(context, nameContext))
     return false;
-  }
   FreeContext(globalContext);
   // The old handle is freed: a duplicate that fails must leave 0, not a handle that is gone.
   int32_t duplicate = 0;
@@ -211,14 +218,7 @@ bool SelectContext(int32_t context, const std::string& nameContext) {
 }
 
 bool SetNameContext(const std::string& nameContext) {
-  if (!entry.NWDSSetContext)
-    return false;
-  char name[128];
-  if (!CopyToBuffer(AllTrim(nameContext), name))
-    return false;
-  const int32_t result = entry.NWDSSetContext(globalContext, DCK_NAME_CONTEXT, name);
-  Record(result);
-  return result == 0;
+  return entry.NWDSSetContext && PutNameContext(globalContext, nameContext);
 }
 
 std::string GetNameContext() {
