@@ -546,14 +546,24 @@ bool ModifyAttributeValue(int32_t context, NWDSBuf* buffer, const char* objectNa
   return result == 0;
 }
 
+// The object and attribute names of a request, in the buffers the client takes them in.
+struct RequestNames {
+  char object[256];
+  char attribute[34];
+
+  /// False, before any call, when a name does not fit its buffer.
+  bool Fill(const std::string& objectName, TNWDSAttribute which) {
+    return CopyToBuffer(objectName, object) && CopyToBuffer(AttributeName(which), attribute);
+  }
+};
+
 bool ChangeAttributeValue(const std::string& contextName, const std::string& objectName,
                           TNWDSAttribute attribute, const void* value, TNWDSValueChange kind) {
-  if (!AttributeEntryPointsBound())
+  RequestNames names;
+  if (!AttributeEntryPointsBound() || !names.Fill(objectName, attribute))
     return false;
-  char object[256];
-  char attributeName[34];
-  if (!CopyToBuffer(objectName, object) || !CopyToBuffer(AttributeName(attribute), attributeName))
-    return false;
+  const char* object = names.object;
+  const char* attributeName = names.attribute;
   RequestBuffer modify;
   if (!modify.Allocate())
     return false;
@@ -625,12 +635,11 @@ bool ReadFirstAttributeValue(int32_t context, const std::string& objectName,
 
 bool ReadAttributeValues(const std::string& contextName, const std::string& objectName,
                          TNWDSAttribute attribute, AttributeValueList& values) {
-  if (!AttributeEntryPointsBound())
+  RequestNames names;
+  if (!AttributeEntryPointsBound() || !names.Fill(objectName, attribute))
     return false;
-  char object[256];
-  char attributeName[34];
-  if (!CopyToBuffer(objectName, object) || !CopyToBuffer(AttributeName(attribute), attributeName))
-    return false;
+  const char* object = names.object;
+  const char* attributeName = names.attribute;
   WorkingContext context(contextName);
   if (!context.ok())
     return false;
