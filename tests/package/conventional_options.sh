@@ -45,7 +45,6 @@ done <<EOF_ROWS
 help prints the usage text|--help|0|Welcomer $version Usage:|&&
 help shows the mnemonic markers as the box does|--help /v|0|(use _ for Capitals and & for underline).|
 help ends on the attribute line|--help|0|stored in NDS in the "L" attribute|
-version names program and version|--version|0|welcomer $version|Usage
 EOF_ROWS
 
 # Lines end in a line feed alone, as on any terminal, and the last one too.
@@ -57,9 +56,9 @@ else
 fi
 "$program" --version </dev/null >"$work/out" 2>/dev/null
 if [ "$(cat "$work/out")" = "welcomer $version" ]; then
-  ok "version is one line"
+  ok "version names program and version, one line"
 else
-  fail "version is one line: $(cat "$work/out")"
+  fail "version names program and version, one line: $(cat "$work/out")"
 fi
 
 # Elsewhere than first the words keep their old meaning: a file argument that is not found.
