@@ -19,8 +19,12 @@ UiModule* LazyUi::Module() {
   if (tried_)
     return module_;
   tried_ = true;
+  if (libraryFolder_.empty())
+    return nullptr;
   // Qt aborts the process when it cannot open a display; look before loading anything.
-  if (!HasDisplayEnvironment() || libraryFolder_.empty())
+  PosixDisplayEnvironment environment;
+  const GuiPlatform platform = ChooseGuiPlatform(environment);
+  if (platform == GuiPlatform::kNone)
     return nullptr;
   void* library = LoadLibraryAt(libraryFolder_ + kUiModuleFileName);
   auto create =
@@ -31,7 +35,7 @@ UiModule* LazyUi::Module() {
     return nullptr;
   }
   UiModule* module = create(&argc_, argv_);
-  if (module != nullptr && module->Start())
+  if (module != nullptr && module->Start(platform))
     module_ = module;
   return module_;
 }
