@@ -110,40 +110,5 @@ TEST(PosixDisplayEnvironment, WaylandAnswersWhereACompositorAnswers) {
   ::close(gone);
 }
 
-TEST(PosixDisplayEnvironment, X11DoesNotAnswerWithoutItsServer) {
-  for (const char* display : {static_cast<const char*>(nullptr), "", ":65000", "bogus"}) {
-    ScopedVariable variable("DISPLAY", display);
-    EXPECT_FALSE(PosixDisplayEnvironment().X11Answers()) << (display ? display : "unset");
-  }
-}
-
-class FakeDisplays : public DisplayEnvironment {
- public:
-  FakeDisplays(bool x11, bool wayland, bool plugin)
-      : x11_(x11), wayland_(wayland), plugin_(plugin) {}
-  bool X11Answers() override { return x11_; }
-  bool WaylandAnswers() override { return wayland_; }
-  bool WaylandPluginInstalled() override { return plugin_; }
-
- private:
-  bool x11_, wayland_, plugin_;
-};
-
-TEST(ChooseGuiPlatform, PrefersX11AndNeedsQtsWaylandPlatformForWayland) {
-  const struct {
-    bool x11, wayland, plugin;
-    GuiPlatform chosen;
-  } rows[] = {
-      {true, true, true, GuiPlatform::kX11},
-      {false, true, true, GuiPlatform::kWayland},
-      {false, true, false, GuiPlatform::kNone},
-      {false, false, true, GuiPlatform::kNone},
-  };
-  for (const auto& row : rows) {
-    FakeDisplays displays(row.x11, row.wayland, row.plugin);
-    EXPECT_EQ(ChooseGuiPlatform(displays), row.chosen) << row.x11 << row.wayland << row.plugin;
-  }
-}
-
 }  // namespace
 }  // namespace welcomer
