@@ -21,7 +21,8 @@ UiModule* LazyUi::Module() {
   tried_ = true;
   if (libraryFolder_.empty())
     return nullptr;
-  // Qt aborts the process when it cannot open a display; look before loading anything.
+  // Qt aborts the process when it cannot open a display; look before loading anything. The
+  // probe's connection stays open until the GUI has made its own.
   PosixDisplayEnvironment environment;
   const GuiPlatform platform = ChooseGuiPlatform(environment);
   if (platform == GuiPlatform::kNone)

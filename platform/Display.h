@@ -1,5 +1,7 @@
 #pragma once
 
+struct xcb_connection_t;
+
 namespace welcomer {
 
 /// Where the program's boxes and window can be shown.
@@ -31,9 +33,22 @@ GuiPlatform ChooseGuiPlatform(DisplayEnvironment& environment);
 /// The session's displays, probed by connecting to them.
 class PosixDisplayEnvironment : public DisplayEnvironment {
  public:
+  PosixDisplayEnvironment() = default;
+  /// Closes the X connection of the probe.
+  ~PosixDisplayEnvironment() override;
+  PosixDisplayEnvironment(const PosixDisplayEnvironment&) = delete;
+  PosixDisplayEnvironment& operator=(const PosixDisplayEnvironment&) = delete;
+
+  /// Keeps the probe's connection open while the object lives: an X server that loses its last
+  /// client resets itself and refuses connections for a moment, which would turn away the GUI
+  /// that follows the probe. Keep the object until the GUI has connected.
   bool X11Answers() override;
   bool WaylandAnswers() override;
   bool WaylandPluginInstalled() override;
+
+ private:
+  xcb_connection_t* x11Connection_ = nullptr;
+  void (*x11Disconnect_)(xcb_connection_t*) = nullptr;
 };
 
 }  // namespace welcomer

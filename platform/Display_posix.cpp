@@ -67,15 +67,24 @@ bool CompositorAnswers(int fd) {
 
 }  // namespace
 
+PosixDisplayEnvironment::~PosixDisplayEnvironment() {
+  if (x11Connection_ != nullptr)
+    x11Disconnect_(x11Connection_);
+}
+
 bool PosixDisplayEnvironment::X11Answers() {
   Xcb xcb;
-  if (Variable("DISPLAY") == nullptr || !LoadXcb(xcb))
-    return false;
+  if (x11Connection_ != nullptr || Variable("DISPLAY") == nullptr || !LoadXcb(xcb))
+    return x11Connection_ != nullptr;
   // A whole connection, authorisation included: a socket that merely accepts is not enough.
   xcb_connection_t* connection = xcb.connect(nullptr, nullptr);
-  const bool answers = xcb.hasError(connection) == 0;
-  xcb.disconnect(connection);
-  return answers;
+  if (xcb.hasError(connection) != 0) {
+    xcb.disconnect(connection);
+    return false;
+  }
+  x11Connection_ = connection;
+  x11Disconnect_ = xcb.disconnect;
+  return true;
 }
 
 bool PosixDisplayEnvironment::WaylandAnswers() {
