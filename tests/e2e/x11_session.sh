@@ -31,8 +31,10 @@ wait_for() {
   return 1
 }
 
-# The server picks a free display number itself and tells it on a file descriptor.
-Xvfb -displayfd 3 -screen 0 "${screen:-1024x768x24}" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# The server picks a free display number itself and tells it on a file descriptor. Without
+# -noreset it resets whenever its last client leaves (each xdotool call, each run of the
+# program) and turns away whoever connects meanwhile, which no desktop session ever does.
+Xvfb -displayfd 3 -screen 0 "${screen:-1024x768x24}" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 wait_for test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -n1 "$work/display")"
