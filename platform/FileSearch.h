@@ -30,10 +30,11 @@ struct FoundFile {
 class FileSearcher {
  public:
   virtual ~FileSearcher() = default;
-  /// Every entry that matches `pattern`, in the order the file system lists them, directories
-  /// and hidden entries included (the caller filters by attribute). Letter case is ignored,
-  /// "*" matches any run of characters, "?" exactly one, and "*.*" every name. A name without
-  /// wildcards yields at most one entry, the exact spelling preferred.
+  /// Every entry that matches `pattern`, directories and hidden entries included (the caller
+  /// filters by attribute), in name order: names compared byte by byte with letters taken as
+  /// capitals, names that differ only in case in plain byte order. Letter case is ignored in
+  /// matching, "*" matches any run of characters, "?" exactly one, and "*.*" every name. A name
+  /// without wildcards yields at most one entry, the exact spelling preferred.
   virtual std::vector<FoundFile> Find(const std::string& pattern) = 0;
 };
 

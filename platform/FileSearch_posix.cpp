@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "netware/AsciiText.h"
@@ -29,6 +30,25 @@ uint32_t AttributesOf(const std::string& name, const struct stat& st) {
   if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
     attributes |= kAttrReadOnly;
   return attributes;
+}
+
+unsigned char Capital(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte >= 'a' && byte <= 'z' ? static_cast<unsigned char>(byte - ('a' - 'A')) : byte;
+}
+
+// The original platform's file system hands out a folder's names in the order of their capitals;
+// administrators number their messages a_, b_, ... on that promise.
+bool NameOrderLess(const FoundFile& a, const FoundFile& b) {
+  const size_t common = std::min(a.name.size(), b.name.size());
+  for (size_t i = 0; i < common; ++i) {
+    if (Capital(a.name[i]) != Capital(b.name[i]))
+      return Capital(a.name[i]) < Capital(b.name[i]);
+  }
+  if (a.name.size() != b.name.size())
+    return a.name.size() < b.name.size();
+  // Names that differ in case only (possible here, not there) still need a fixed order.
+  return a.name < b.name;
 }
 
 }  // namespace
@@ -75,6 +95,7 @@ std::vector<FoundFile> PosixFileSearcher::Find(const std::string& pattern) {
     if (!wildcard)
       break;
   }
+  std::sort(results.begin(), results.end(), NameOrderLess);
   return results;
 }
 
