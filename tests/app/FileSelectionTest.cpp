@@ -48,7 +48,6 @@ class SelectionTest : public ::testing::Test {
     std::vector<std::string> entries;
     for (const auto& item : list.Items())
       entries.push_back(item.text);
-    std::sort(entries.begin(), entries.end());
     return entries;
   }
 
@@ -79,6 +78,27 @@ TEST_F(SelectionTest, SearchPathFindsDirectoryPatternOrFile) {
     StringList list;
     list.Add("LEFT OVER");
     SelectBySearchPath(row.searchPath, list, searcher_);
+    EXPECT_EQ(Entries(list), row.expected);
+  }
+}
+
+TEST_F(SelectionTest, PatternEndingInDotStarTakesNamesWithoutADot) {
+  dir_.MakeDir("ext");
+  for (const char* name : {"ext/abc", "ext/abc.txt", "ext/.abc", "ext/b.txt"})
+    Write(name, "x");
+  struct Row {
+    std::string pattern;
+    std::vector<std::string> expected;
+  };
+  const Row rows[] = {
+      {"ext/A*.*", {Upper("ext/ABC") + "=1 644826048", Upper("ext/ABC.TXT") + "=1 644826048"}},
+      // The pattern takes ".abc"; it is left out for being hidden.
+      {"ext/.*", {}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.pattern);
+    StringList list;
+    SelectBySearchPath(dir_ / row.pattern, list, searcher_);
     EXPECT_EQ(Entries(list), row.expected);
   }
 }

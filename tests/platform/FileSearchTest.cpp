@@ -33,6 +33,13 @@ TEST(MatchesWildcardTest, WindowsRules) {
       {"", "", true},
       {"news.txt", "NEWS.TXT", true},
       {"x[1].txt", "x[1].txt", true},
+      // A final ".*" also takes names without a dot, as "*.*" does.
+      {"a*.*", "abc", true},
+      {"a*.*", "abc.txt", true},
+      {"a*.*", ".abc", false},
+      {"a.*", "A", true},
+      {"a.*", "ab", false},
+      {"a?.*", "ab", true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.pattern + " ~ " + row.name);
