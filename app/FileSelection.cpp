@@ -1,5 +1,6 @@
 #include "app/FileSelection.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "app/StateStore.h"
@@ -67,14 +68,11 @@ void SelectBySearchPath(const std::string& searchPath, StringList& displayList,
 void SelectByArguments(StringList& displayList, bool verbose, FileSearcher& searcher) {
   std::vector<StringList::Item> kept;
   for (const StringList::Item& item : displayList.Items()) {
-    const FoundFile* first = nullptr;
-    std::vector<FoundFile> found = searcher.Find(item.text);
-    for (const FoundFile& file : found) {
-      // Only the first result counts; a directory or hidden first result names nothing.
-      first = &file;
-      break;
-    }
-    if (first != nullptr && IsShowable(*first)) {
+    const std::vector<FoundFile> found = searcher.Find(item.text);
+    // The first result of a search that leaves out what cannot be shown: a hidden file or a
+    // folder that sorts first must not drop a pattern that matches a showable file as well.
+    const auto first = std::find_if(found.begin(), found.end(), IsShowable);
+    if (first != found.end()) {
       kept.push_back({item.text + "=" + FileStamp(*first), item.tag});
     } else if (verbose) {
       ShowError("Could not find file " + item.text);

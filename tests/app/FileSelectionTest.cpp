@@ -1,7 +1,11 @@
 #include "app/FileSelection.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <functional>
 
 #include "netware/AsciiText.h"
 #include "tests/support/FakeServices.h"
@@ -130,6 +134,30 @@ TEST_F(SelectionTest, ArgumentsKeepTheirTextAndDropWhatIsMissing) {
   ASSERT_EQ(boxes_.shown.size(), 3u);
   EXPECT_EQ(boxes_.shown[0], (ShownBox{BoxKind::kError, "Could not find file /X"}));
   EXPECT_EQ(boxes_.shown[1].text, "Could not find file " + UpperCaseAscii(dir_ / "motd/OLD"));
+}
+
+TEST_F(SelectionTest, PatternArgumentTakesItsFirstShowableMatch) {
+  struct Row {
+    std::string first;  // comes before "news.txt" by name
+    std::function<void(const std::string&)> make;
+  };
+  const Row rows[] = {
+      {".draft.txt", [](const std::string& path) { ::close(::creat(path.c_str(), 0600)); }},
+      {"a_folder.txt", [](const std::string& path) { ::mkdir(path.c_str(), 0700); }},
+      {"a_pipe.txt", [](const std::string& path) { ::mkfifo(path.c_str(), 0600); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.first);
+    const std::string folder = "row" + std::to_string(&row - rows);
+    dir_.MakeDir(folder);
+    row.make(dir_ / folder + "/" + row.first);
+    Write(folder + "/news.txt", "news!");
+    StringList list;
+    list.Add(Upper(folder + "/*.TXT"), 0);
+    SelectByArguments(list, true, searcher_);
+    EXPECT_EQ(Entries(list), (std::vector<std::string>{Upper(folder + "/*.TXT") + "=5 644826048"}));
+    EXPECT_TRUE(boxes_.shown.empty());
+  }
 }
 
 TEST(DetectChangesTest, DropsUnchangedAndRemovesStaleRecords) {
