@@ -56,11 +56,13 @@ void SelectBySearchPath(const std::string& searchPath, StringList& displayList,
     std::string text = key + "=" + FileStamp(file);
     const auto existing = indexByName.find(key);
     if (existing != indexByName.end()) {
+      // Names that differ only in case share a key; the entry follows the last of them.
       items[existing->second].text = std::move(text);
+      items[existing->second].file = file.path;
       continue;
     }
     indexByName.try_emplace(std::string(NameOf(text)), items.size());
-    items.push_back({std::move(text), -1});
+    items.push_back({std::move(text), -1, file.path});
   }
   displayList.Assign(std::move(items));
 }
@@ -73,7 +75,7 @@ void SelectByArguments(StringList& displayList, bool verbose, FileSearcher& sear
     // folder that sorts first must not drop a pattern that matches a showable file as well.
     const auto first = std::find_if(found.begin(), found.end(), IsShowable);
     if (first != found.end()) {
-      kept.push_back({item.text + "=" + FileStamp(*first), item.tag});
+      kept.push_back({item.text + "=" + FileStamp(*first), item.tag, first->path});
     } else if (verbose) {
       ShowError("Could not find file " + item.text);
     }

@@ -16,13 +16,15 @@ std::string FileStamp(const FoundFile& file);
 bool IsShowable(const FoundFile& file);
 
 /// Replaces `displayList` by one path=stamp entry per file that the `/@` search path finds:
-/// a file, a pattern, or a directory (all its files). Keys are the upper-cased directory part
-/// of the search path followed by the found name; a key found twice keeps one entry.
+/// a file, a pattern, or a directory (all its files), in the search's order. Keys are the
+/// upper-cased directory part of the search path followed by the found name; a key found twice
+/// keeps one entry. Each entry carries the found file as its file to read.
 void SelectBySearchPath(const std::string& searchPath, StringList& displayList,
                         FileSearcher& searcher);
 
-/// Turns each file argument of `displayList` into argument=stamp of its first match; drops the
-/// arguments that match nothing, reporting each in verbose mode.
+/// Turns each file argument of `displayList` into argument=stamp of its first showable match,
+/// which the entry carries as its file to read; drops the arguments that match nothing showable,
+/// reporting each in verbose mode. The arguments keep their order.
 void SelectByArguments(StringList& displayList, bool verbose, FileSearcher& searcher);
 
 /// Drops each entry whose stamp equals the one stored for its path, and removes from the

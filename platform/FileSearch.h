@@ -24,6 +24,7 @@ struct FoundFile {
   uint64_t size = 0;        ///< size in bytes
   std::time_t lastWrite{};  ///< last-write time, seconds since the epoch
   uint32_t attributes = 0;  ///< FileAttribute bits
+  std::string path{};       ///< where to open it: its folder as found on disk, then its name
 };
 
 /// Lists the entries that match a path whose last component may hold the wildcards "*" and "?".

@@ -61,19 +61,23 @@ std::vector<FoundFile> PosixFileSearcher::Find(const std::string& pattern) {
   if (namePart.empty())
     return results;
 
-  const std::string directory =
-      directoryPart.empty() ? std::string(".") : ResolvePathIgnoringCase(directoryPart);
+  // Relative patterns search the current folder; their paths stay relative.
+  const std::string folder =
+      directoryPart.empty() ? std::string() : ResolvePathIgnoringCase(directoryPart);
+  const auto makeFound = [&folder](const std::string& name, const struct stat& st) {
+    return FoundFile{name, static_cast<uint64_t>(st.st_size), st.st_mtime, AttributesOf(name, st),
+                     JoinPath(folder, name)};
+  };
   const bool wildcard = HasWildcard(namePart);
   if (!wildcard) {
     // The exact spelling is the common case and needs no directory scan.
     struct stat st;
-    if (::stat(JoinPath(directory, namePart).c_str(), &st) == 0) {
-      results.push_back(
-          {namePart, static_cast<uint64_t>(st.st_size), st.st_mtime, AttributesOf(namePart, st)});
+    if (::stat(JoinPath(folder, namePart).c_str(), &st) == 0) {
+      results.push_back(makeFound(namePart, st));
       return results;
     }
   }
-  std::unique_ptr<DIR, DirCloser> dir(::opendir(directory.c_str()));
+  std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.empty() ? "." : folder.c_str()));
   if (!dir)
     return results;
   const int dirFd = ::dirfd(dir.get());
@@ -89,13 +93,12 @@ std::vector<FoundFile> PosixFileSearcher::Find(const std::string& pattern) {
     // dangling link names nothing.
     if (::fstatat(dirFd, name.c_str(), &st, 0) != 0)
       continue;
-    FoundFile found{name, static_cast<uint64_t>(st.st_size), st.st_mtime, AttributesOf(name, st)};
-    results.push_back(std::move(found));
-    // A plain name names one file: the first case-insensitive match.
-    if (!wildcard)
-      break;
+    results.push_back(makeFound(name, st));
   }
   std::sort(results.begin(), results.end(), NameOrderLess);
+  // A plain name names one file, however many spellings of it the folder holds.
+  if (!wildcard && results.size() > 1)
+    results.resize(1);
   return results;
 }
 

@@ -54,6 +54,12 @@ class SelectionTest : public ::testing::Test {
       entries.push_back(item.text);
     return entries;
   }
+  std::vector<std::string> Files(const StringList& list) const {
+    std::vector<std::string> files;
+    for (const auto& item : list.Items())
+      files.push_back(item.file);
+    return files;
+  }
 
   TempDir dir_;
   PosixFileSearcher searcher_;
@@ -83,6 +89,11 @@ TEST_F(SelectionTest, SearchPathFindsDirectoryPatternOrFile) {
     list.Add("LEFT OVER");
     SelectBySearchPath(row.searchPath, list, searcher_);
     EXPECT_EQ(Entries(list), row.expected);
+    // Each page is read from the file as it is spelt on disk.
+    for (const auto& item : list.Items()) {
+      EXPECT_EQ(UpperCaseAscii(item.file), NameOf(item.text));
+      EXPECT_EQ(::access(item.file.c_str(), F_OK), 0) << item.file;
+    }
   }
 }
 
@@ -116,6 +127,7 @@ TEST_F(SelectionTest, RelativeSearchPathGivesBareKeys) {
   ASSERT_EQ(::chdir(previous), 0);
   EXPECT_EQ(Entries(list),
             (std::vector<std::string>{"A_NEWS.TXT=4 644826048", "B_RULES.TXT=5 644826048"}));
+  EXPECT_EQ(Files(list), (std::vector<std::string>{"a_news.txt", "b_rules.txt"}));
 }
 
 TEST_F(SelectionTest, ArgumentsKeepTheirTextAndDropWhatIsMissing) {
@@ -131,6 +143,9 @@ TEST_F(SelectionTest, ArgumentsKeepTheirTextAndDropWhatIsMissing) {
   EXPECT_EQ(NameOf(list[0]), UpperCaseAscii(dir_ / "motd/*.TXT"));
   EXPECT_EQ(list.Tag(0), 0);
   EXPECT_EQ(list[1], Upper("motd/B_RULES.TXT") + "=5 644826048");
+  // The pattern's page is read from the file it matched.
+  EXPECT_EQ(Files(list),
+            (std::vector<std::string>{dir_ / "motd/a_news.txt", dir_ / "motd/b_rules.txt"}));
   ASSERT_EQ(boxes_.shown.size(), 3u);
   EXPECT_EQ(boxes_.shown[0], (ShownBox{BoxKind::kError, "Could not find file /X"}));
   EXPECT_EQ(boxes_.shown[1].text, "Could not find file " + UpperCaseAscii(dir_ / "motd/OLD"));

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Pages come in the order of their names, whatever order the files were made in. What the window
-# shows for each page is compared with what it shows when the files are named one by one on the
-# command line, in the order wanted (plain arguments keep their order).
-#   page_order.sh PROGRAM GRAB-TOOL
+# Pages come in the order of their names, whatever order the files were made in, and a pattern
+# given as a plain argument shows the file it matched. What the window shows for each page is
+# compared with what it shows when the files are named one by one on the command line, in the
+# order wanted (plain arguments keep their order).
+#   page_selection.sh PROGRAM GRAB-TOOL
 set -euo pipefail
 
 program=$1
@@ -60,3 +61,9 @@ for i in 1 2 3 4; do
     fail "page $i of the folder is not ${order[i - 1]}"
 done
 echo "PASS: files made as zeta, alpha, Mid, beta show as alpha, beta, Mid, zeta"
+
+# The pattern matches beta and zeta; its page is the first of them.
+grab_run beta 1 "$messages/beta"
+grab_run pattern 1 "$messages/*ETA"
+cmp -s "$work/pattern-1.png" "$work/beta-1.png" || fail "the pattern *ETA did not show beta"
+echo "PASS: a pattern argument shows the file it matched"
