@@ -25,6 +25,7 @@ struct FoundFile {
   std::time_t lastWrite{};  ///< last-write time, seconds since the epoch
   uint32_t attributes = 0;  ///< FileAttribute bits
   std::string path{};       ///< where to open it: its folder as found on disk, then its name
+  bool readable = true;     ///< false for a regular file that the user may not read
 };
 
 /// Lists the entries that match a path whose last component may hold the wildcards "*" and "?".
@@ -47,6 +48,8 @@ bool HasWildcard(const std::string& text);
 
 /// Searches the real file system. Hidden: the name starts with "."; system: neither a regular
 /// file nor a directory; read-only: no write permission bit; every regular file is archive.
+/// Each path is tried as given first, and resolved without regard to case only when that fails,
+/// so that folders that may be searched but not listed still work for names spelt right.
 class PosixFileSearcher : public FileSearcher {
  public:
   std::vector<FoundFile> Find(const std::string& pattern) override;

@@ -1,6 +1,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <memory>
@@ -65,8 +66,13 @@ std::vector<FoundFile> PosixFileSearcher::Find(const std::string& pattern) {
   const std::string folder =
       directoryPart.empty() ? std::string() : ResolvePathIgnoringCase(directoryPart);
   const auto makeFound = [&folder](const std::string& name, const struct stat& st) {
-    return FoundFile{name, static_cast<uint64_t>(st.st_size), st.st_mtime, AttributesOf(name, st),
-                     JoinPath(folder, name)};
+    FoundFile found{name, static_cast<uint64_t>(st.st_size), st.st_mtime, AttributesOf(name, st),
+                    JoinPath(folder, name)};
+    // Asked only where the answer matters: everything but a regular file is left out anyway.
+    // Effective IDs and access lists count, as they do when the window opens the file.
+    if (S_ISREG(st.st_mode) && (found.attributes & kAttrHidden) == 0)
+      found.readable = ::faccessat(AT_FDCWD, found.path.c_str(), R_OK, AT_EACCESS) == 0;
+    return found;
   };
   const bool wildcard = HasWildcard(namePart);
   if (!wildcard) {

@@ -1,12 +1,16 @@
 #include "app/FileSelection.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <functional>
+#include <map>
 
+#include "app/Init_Unit.h"
 #include "netware/AsciiText.h"
 #include "tests/support/FakeServices.h"
 #include "tests/support/TempDir.h"
@@ -87,7 +91,7 @@ TEST_F(SelectionTest, SearchPathFindsDirectoryPatternOrFile) {
     SCOPED_TRACE(row.searchPath);
     StringList list;
     list.Add("LEFT OVER");
-    SelectBySearchPath(row.searchPath, list, searcher_);
+    SelectBySearchPath(row.searchPath, list, false, searcher_);
     EXPECT_EQ(Entries(list), row.expected);
     // Each page is read from the file as it is spelt on disk.
     for (const auto& item : list.Items()) {
@@ -113,7 +117,7 @@ TEST_F(SelectionTest, PatternEndingInDotStarTakesNamesWithoutADot) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.pattern);
     StringList list;
-    SelectBySearchPath(dir_ / row.pattern, list, searcher_);
+    SelectBySearchPath(dir_ / row.pattern, list, false, searcher_);
     EXPECT_EQ(Entries(list), row.expected);
   }
 }
@@ -123,7 +127,7 @@ TEST_F(SelectionTest, RelativeSearchPathGivesBareKeys) {
   ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
   ASSERT_EQ(::chdir((dir_ / "motd").c_str()), 0);
   StringList list;
-  SelectBySearchPath("*.TXT", list, searcher_);
+  SelectBySearchPath("*.TXT", list, false, searcher_);
   ASSERT_EQ(::chdir(previous), 0);
   EXPECT_EQ(Entries(list),
             (std::vector<std::string>{"A_NEWS.TXT=4 644826048", "B_RULES.TXT=5 644826048"}));
@@ -137,7 +141,7 @@ TEST_F(SelectionTest, ArgumentsKeepTheirTextAndDropWhatIsMissing) {
   list.Add(UpperCaseAscii(dir_ / "motd/B_RULES.TXT"), 2);
   list.Add(UpperCaseAscii(dir_ / "motd/OLD"), 3);
   list.Add(UpperCaseAscii(dir_ / "motd/.SECRET"), 4);
-  SelectByArguments(list, true, searcher_);
+  SelectByArguments(list, {}, true, searcher_);
   ASSERT_EQ(list.Count(), 2u);
   // A pattern gives one entry, keyed by the pattern, stamped by its first match.
   EXPECT_EQ(NameOf(list[0]), UpperCaseAscii(dir_ / "motd/*.TXT"));
@@ -169,9 +173,144 @@ TEST_F(SelectionTest, PatternArgumentTakesItsFirstShowableMatch) {
     Write(folder + "/news.txt", "news!");
     StringList list;
     list.Add(Upper(folder + "/*.TXT"), 0);
-    SelectByArguments(list, true, searcher_);
+    SelectByArguments(list, {}, true, searcher_);
     EXPECT_EQ(Entries(list), (std::vector<std::string>{Upper(folder + "/*.TXT") + "=5 644826048"}));
     EXPECT_TRUE(boxes_.shown.empty());
+  }
+}
+
+// Runs `work` in a child process without privileges (root may read and list anything) and hands
+// back what it returned.
+std::string Unprivileged(const std::function<std::string()>& work) {
+  int fds[2];
+  if (::pipe(fds) != 0)
+    return "no pipe";
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(fds[0]);
+    const bool dropped = ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 &&
+                                              ::setgid(65534) == 0 && ::setuid(65534) == 0);
+    const std::string result = dropped ? work() : "privileges kept";
+    const bool written =
+        ::write(fds[1], result.data(), result.size()) == static_cast<ssize_t>(result.size());
+    ::_exit(written ? 0 : 1);
+  }
+  ::close(fds[1]);
+  std::string result;
+  char buffer[4096];
+  for (ssize_t got; (got = ::read(fds[0], buffer, sizeof buffer)) > 0;)
+    result.append(buffer, static_cast<size_t>(got));
+  ::close(fds[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return result;
+}
+
+TEST_F(SelectionTest, UnreadableFilesAreLeftOutAndTypedNamesReachUnlistableFolders) {
+  ASSERT_EQ(::chmod(dir_.path().c_str(), 0755), 0);
+  dir_.MakeDir("locked");
+  Write("locked/a_secret.txt", "secret");
+  Write("locked/b_news.txt", "news!");
+  dir_.MakeDir("xonly");
+  Write("xonly/News.txt", "hello");
+  ASSERT_EQ(::chmod((dir_ / "locked").c_str(), 0755), 0);
+  ASSERT_EQ(::chmod((dir_ / "locked/a_secret.txt").c_str(), 0600), 0);
+  ASSERT_EQ(::chmod((dir_ / "locked/b_news.txt").c_str(), 0644), 0);
+  ASSERT_EQ(::chmod((dir_ / "xonly").c_str(), 0711), 0);
+  ASSERT_EQ(::chmod((dir_ / "xonly/News.txt").c_str(), 0644), 0);
+
+  const std::string secret =
+      "Files left out, as they cannot be read:\r\n" + (dir_ / "locked/a_secret.txt") + "\r\n";
+  struct Row {
+    bool at;  // given after /@, else a plain argument
+    std::string typed;
+    std::vector<std::string> entries;
+    std::vector<std::string> boxes;
+  };
+  const Row rows[] = {
+      {true, dir_ / "locked", {Upper("locked/B_NEWS.TXT=5 644826048")}, {secret}},
+      {false, dir_ / "locked/*.txt", {Upper("locked/*.TXT=5 644826048")}, {secret}},
+      {true, dir_ / "locked/a_secret.txt", {}, {secret}},
+      {false,
+       dir_ / "locked/a_secret.txt",
+       {},
+       {"Could not find file " + Upper("locked/A_SECRET.TXT"), secret}},
+      // Only a listing finds "NEWS.TXT"; the name as typed needs none.
+      {true, dir_ / "xonly/News.txt", {Upper("xonly/NEWS.TXT=5 644826048")}, {}},
+      {false, dir_ / "xonly/News.txt", {Upper("xonly/NEWS.TXT=5 644826048")}, {}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.typed);
+    const std::string got = Unprivileged([&] {
+      StringList list;
+      if (row.at) {
+        SelectBySearchPath(row.typed, list, true, searcher_);
+      } else {
+        list.Add(UpperCaseAscii(row.typed), 0);
+        SelectByArguments(list, {row.typed}, true, searcher_);
+      }
+      std::string summary;
+      for (const std::string& entry : Entries(list))
+        summary += "entry " + entry + "\n";
+      for (const ShownBox& box : boxes_.shown)
+        summary += "box " + box.text + "\n";
+      return summary;
+    });
+    std::string expected;
+    for (const std::string& entry : row.entries)
+      expected += "entry " + entry + "\n";
+    for (const std::string& box : row.boxes)
+      expected += "box " + box + "\n";
+    EXPECT_EQ(got, expected);
+  }
+}
+
+// Answers from a table and records what it was asked.
+class TableSearcher : public FileSearcher {
+ public:
+  std::vector<FoundFile> Find(const std::string& pattern) override {
+    asked.push_back(pattern);
+    const auto found = results.find(pattern);
+    return found == results.end() ? std::vector<FoundFile>() : found->second;
+  }
+  std::map<std::string, std::vector<FoundFile>> results;
+  std::vector<std::string> asked;
+};
+
+TEST(SearchPathTest, FolderIsSearchedFromWhereItWasFound) {
+  TableSearcher searcher;
+  searcher.results["/Srv/MOTD"] = {FoundFile{"motd", 0, kMarch1999, kAttrDirectory, "/srv/motd"}};
+  searcher.results["/srv/motd/*.*"] = {
+      FoundFile{"News.txt", 5, kMarch1999, kAttrArchive, "/srv/motd/News.txt"}};
+  StringList list;
+  SelectBySearchPath("/Srv/MOTD", list, false, searcher);
+  // Resolving the folder's letter case again would list every folder on its way a second time.
+  EXPECT_EQ(searcher.asked, (std::vector<std::string>{"/Srv/MOTD", "/srv/motd/*.*"}));
+  ASSERT_EQ(list.Count(), 1u);
+  EXPECT_EQ(list[0], "/SRV/MOTD/NEWS.TXT=5 644826048");
+  EXPECT_EQ(list.Items()[0].file, "/srv/motd/News.txt");
+}
+
+TEST(StartUpSelectionTest, SearchesTheArgumentsAsTyped) {
+  struct Row {
+    std::vector<std::string> arguments;
+    std::vector<std::string> searched;
+  };
+  const Row rows[] = {
+      {{"/f", "/@", "/Srv/Motd"}, {"/Srv/Motd", "/Srv/Motd/*.*"}},
+      {{"/f", "/Srv/a*", "/v", "b.txt"}, {"/Srv/a*", "b.txt"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.arguments));
+    RecordingMessageBoxes boxes;
+    TableSearcher searcher;
+    RecordingLauncher launcher;
+    FixedClock clock{{2026, 12, 5, 12, 39, 52}};
+    StartUpServices services{searcher, launcher, clock, DateTimeFormat{},
+                             [] { return std::make_unique<FakeDirectoryClient>(); }};
+    RunState state;
+    StartUp(row.arguments, state, services);
+    EXPECT_EQ(searcher.asked, row.searched);
   }
 }
 
