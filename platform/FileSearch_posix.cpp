@@ -65,21 +65,25 @@ std::vector<FoundFile> PosixFileSearcher::Find(const std::string& pattern) {
   // Relative patterns search the current folder; their paths stay relative.
   const std::string folder =
       directoryPart.empty() ? std::string() : ResolvePathIgnoringCase(directoryPart);
-  const auto makeFound = [&folder](const std::string& name, const struct stat& st) {
+  // `at` and `relative` name the entry for the system calls: relative to the open folder where
+  // there is one, which spares walking the path again.
+  const auto makeFound = [&folder](int at, const char* relative, const std::string& name,
+                                   const struct stat& st) {
     FoundFile found{name, static_cast<uint64_t>(st.st_size), st.st_mtime, AttributesOf(name, st),
                     JoinPath(folder, name)};
     // Asked only where the answer matters: everything but a regular file is left out anyway.
     // Effective IDs and access lists count, as they do when the window opens the file.
     if (S_ISREG(st.st_mode) && (found.attributes & kAttrHidden) == 0)
-      found.readable = ::faccessat(AT_FDCWD, found.path.c_str(), R_OK, AT_EACCESS) == 0;
+      found.readable = ::faccessat(at, relative, R_OK, AT_EACCESS) == 0;
     return found;
   };
   const bool wildcard = HasWildcard(namePart);
   if (!wildcard) {
     // The exact spelling is the common case and needs no directory scan.
     struct stat st;
-    if (::stat(JoinPath(folder, namePart).c_str(), &st) == 0) {
-      results.push_back(makeFound(namePart, st));
+    const std::string path = JoinPath(folder, namePart);
+    if (::stat(path.c_str(), &st) == 0) {
+      results.push_back(makeFound(AT_FDCWD, path.c_str(), namePart, st));
       return results;
     }
   }
@@ -99,7 +103,7 @@ std::vector<FoundFile> PosixFileSearcher::Find(const std::string& pattern) {
     // dangling link names nothing.
     if (::fstatat(dirFd, name.c_str(), &st, 0) != 0)
       continue;
-    results.push_back(makeFound(name, st));
+    results.push_back(makeFound(dirFd, name.c_str(), name, st));
   }
   std::sort(results.begin(), results.end(), NameOrderLess);
   // A plain name names one file, however many spellings of it the folder holds.
