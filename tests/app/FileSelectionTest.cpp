@@ -214,10 +214,11 @@ TEST_F(SelectionTest, UnreadableFilesAreLeftOutAndTypedNamesReachUnlistableFolde
   dir_.MakeDir("xonly");
   Write("xonly/News.txt", "hello");
   ASSERT_EQ(::chmod((dir_ / "locked").c_str(), 0755), 0);
-  ASSERT_EQ(::chmod((dir_ / "locked/a_secret.txt").c_str(), 0600), 0);
+  // Modes that hold for the owner too, so that the test means the same run by anyone.
+  ASSERT_EQ(::chmod((dir_ / "locked/a_secret.txt").c_str(), 0000), 0);
   ASSERT_EQ(::chmod((dir_ / "locked/b_news.txt").c_str(), 0644), 0);
-  ASSERT_EQ(::chmod((dir_ / "xonly").c_str(), 0711), 0);
   ASSERT_EQ(::chmod((dir_ / "xonly/News.txt").c_str(), 0644), 0);
+  ASSERT_EQ(::chmod((dir_ / "xonly").c_str(), 0311), 0);
 
   const std::string secret =
       "Files left out, as they cannot be read:\r\n" + (dir_ / "locked/a_secret.txt") + "\r\n";
@@ -263,6 +264,8 @@ TEST_F(SelectionTest, UnreadableFilesAreLeftOutAndTypedNamesReachUnlistableFolde
       expected += "box " + box + "\n";
     EXPECT_EQ(got, expected);
   }
+  // Listable again, so that the folder can be removed.
+  EXPECT_EQ(::chmod((dir_ / "xonly").c_str(), 0700), 0);
 }
 
 // Answers from a table and records what it was asked.

@@ -4,8 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-
 #include "platform/PathCase.h"
 #include "tests/support/TempDir.h"
 
