@@ -101,27 +101,6 @@ TEST_F(SelectionTest, SearchPathFindsDirectoryPatternOrFile) {
   }
 }
 
-TEST_F(SelectionTest, PatternEndingInDotStarTakesNamesWithoutADot) {
-  dir_.MakeDir("ext");
-  for (const char* name : {"ext/abc", "ext/abc.txt", "ext/.abc", "ext/b.txt"})
-    Write(name, "x");
-  struct Row {
-    std::string pattern;
-    std::vector<std::string> expected;
-  };
-  const Row rows[] = {
-      {"ext/A*.*", {Upper("ext/ABC") + "=1 644826048", Upper("ext/ABC.TXT") + "=1 644826048"}},
-      // The pattern takes ".abc"; it is left out for being hidden.
-      {"ext/.*", {}},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.pattern);
-    StringList list;
-    SelectBySearchPath(dir_ / row.pattern, list, false, searcher_);
-    EXPECT_EQ(Entries(list), row.expected);
-  }
-}
-
 TEST_F(SelectionTest, RelativeSearchPathGivesBareKeys) {
   char previous[4096];
   ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
@@ -221,48 +200,37 @@ TEST_F(SelectionTest, UnreadableFilesAreLeftOutAndTypedNamesReachUnlistableFolde
   ASSERT_EQ(::chmod((dir_ / "xonly").c_str(), 0311), 0);
 
   const std::string secret =
-      "Files left out, as they cannot be read:\r\n" + (dir_ / "locked/a_secret.txt") + "\r\n";
+      "box Files left out, as they cannot be read:\r\n" + (dir_ / "locked/a_secret.txt") + "\r\n\n";
   struct Row {
     bool at;  // given after /@, else a plain argument
     std::string typed;
-    std::vector<std::string> entries;
-    std::vector<std::string> boxes;
+    std::string expected;  // entries, then boxes
   };
   const Row rows[] = {
-      {true, dir_ / "locked", {Upper("locked/B_NEWS.TXT=5 644826048")}, {secret}},
-      {false, dir_ / "locked/*.txt", {Upper("locked/*.TXT=5 644826048")}, {secret}},
-      {true, dir_ / "locked/a_secret.txt", {}, {secret}},
-      {false,
-       dir_ / "locked/a_secret.txt",
-       {},
-       {"Could not find file " + Upper("locked/A_SECRET.TXT"), secret}},
+      {true, dir_ / "locked", "entry " + Upper("locked/B_NEWS.TXT") + "=5 644826048\n" + secret},
+      {false, dir_ / "locked/*.txt", "entry " + Upper("locked/*.TXT") + "=5 644826048\n" + secret},
+      {true, dir_ / "locked/a_secret.txt", secret},
       // Only a listing finds "NEWS.TXT"; the name as typed needs none.
-      {true, dir_ / "xonly/News.txt", {Upper("xonly/NEWS.TXT=5 644826048")}, {}},
-      {false, dir_ / "xonly/News.txt", {Upper("xonly/NEWS.TXT=5 644826048")}, {}},
+      {false, dir_ / "xonly/News.txt", "entry " + Upper("xonly/NEWS.TXT") + "=5 644826048\n"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.typed);
-    const std::string got = Unprivileged([&] {
-      StringList list;
-      if (row.at) {
-        SelectBySearchPath(row.typed, list, true, searcher_);
-      } else {
-        list.Add(UpperCaseAscii(row.typed), 0);
-        SelectByArguments(list, {row.typed}, true, searcher_);
-      }
-      std::string summary;
-      for (const std::string& entry : Entries(list))
-        summary += "entry " + entry + "\n";
-      for (const ShownBox& box : boxes_.shown)
-        summary += "box " + box.text + "\n";
-      return summary;
-    });
-    std::string expected;
-    for (const std::string& entry : row.entries)
-      expected += "entry " + entry + "\n";
-    for (const std::string& box : row.boxes)
-      expected += "box " + box + "\n";
-    EXPECT_EQ(got, expected);
+    EXPECT_EQ(Unprivileged([&] {
+                StringList list;
+                if (row.at) {
+                  SelectBySearchPath(row.typed, list, true, searcher_);
+                } else {
+                  list.Add(UpperCaseAscii(row.typed), 0);
+                  SelectByArguments(list, {row.typed}, true, searcher_);
+                }
+                std::string summary;
+                for (const std::string& entry : Entries(list))
+                  summary += "entry " + entry + "\n";
+                for (const ShownBox& box : boxes_.shown)
+                  summary += "box " + box.text + "\n";
+                return summary;
+              }),
+              row.expected);
   }
   // Listable again, so that the folder can be removed.
   EXPECT_EQ(::chmod((dir_ / "xonly").c_str(), 0700), 0);
@@ -280,33 +248,24 @@ class TableSearcher : public FileSearcher {
   std::vector<std::string> asked;
 };
 
-TEST(SearchPathTest, FolderIsSearchedFromWhereItWasFound) {
-  TableSearcher searcher;
-  searcher.results["/Srv/MOTD"] = {FoundFile{"motd", 0, kMarch1999, kAttrDirectory, "/srv/motd"}};
-  searcher.results["/srv/motd/*.*"] = {
-      FoundFile{"News.txt", 5, kMarch1999, kAttrArchive, "/srv/motd/News.txt"}};
-  StringList list;
-  SelectBySearchPath("/Srv/MOTD", list, false, searcher);
-  // Resolving the folder's letter case again would list every folder on its way a second time.
-  EXPECT_EQ(searcher.asked, (std::vector<std::string>{"/Srv/MOTD", "/srv/motd/*.*"}));
-  ASSERT_EQ(list.Count(), 1u);
-  EXPECT_EQ(list[0], "/SRV/MOTD/NEWS.TXT=5 644826048");
-  EXPECT_EQ(list.Items()[0].file, "/srv/motd/News.txt");
-}
-
 TEST(StartUpSelectionTest, SearchesTheArgumentsAsTyped) {
+  const FoundFile motd{"motd", 0, kMarch1999, kAttrDirectory, "/srv/motd"};
   struct Row {
     std::vector<std::string> arguments;
+    std::map<std::string, std::vector<FoundFile>> results;
     std::vector<std::string> searched;
   };
   const Row rows[] = {
-      {{"/f", "/@", "/Srv/Motd"}, {"/Srv/Motd", "/Srv/Motd/*.*"}},
-      {{"/f", "/Srv/a*", "/v", "b.txt"}, {"/Srv/a*", "b.txt"}},
+      // The folder's files are searched where it was found: resolving its letter case again
+      // would list every folder on the way a second time.
+      {{"/f", "/@", "/Srv/MOTD"}, {{"/Srv/MOTD", {motd}}}, {"/Srv/MOTD", "/srv/motd/*.*"}},
+      {{"/f", "/Srv/a*", "/v", "b.txt"}, {}, {"/Srv/a*", "b.txt"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.arguments));
     RecordingMessageBoxes boxes;
     TableSearcher searcher;
+    searcher.results = row.results;
     RecordingLauncher launcher;
     FixedClock clock{{2026, 12, 5, 12, 39, 52}};
     StartUpServices services{searcher, launcher, clock, DateTimeFormat{},
