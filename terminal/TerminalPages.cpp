@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "app/PageMarks.h"
 #include "app/StringList.h"
 #include "netware/MessageBox.h"
 #include "netware/VisibleControls.h"
@@ -13,8 +14,6 @@
 namespace welcomer {
 namespace {
 
-constexpr char kMark = 'X';
-constexpr const char* kFileRecordPrefix = "Welcomer.File.";
 // What terminals that do not tell their size have had since the first video terminals.
 constexpr int kDefaultColumns = 80;
 constexpr int kDefaultRows = 24;
@@ -39,29 +38,9 @@ int TerminalPages::PageCount() const {
   return static_cast<int>(state_.DisplayList.Count());
 }
 
-std::string TerminalPages::PagePath(int page) const {
-  return std::string(NameOf(state_.DisplayList[static_cast<size_t>(page)]));
-}
-
-// Values are always reached through the path, so that entries with the same path share one
-// mark, as in the window.
-std::string TerminalPages::PageValue(int page) const {
-  return state_.DisplayList.Value(PagePath(page));
-}
-
-void TerminalPages::SetPageValue(int page, const std::string& value) {
-  const auto index = static_cast<size_t>(state_.DisplayList.IndexOfName(PagePath(page)));
-  const std::string name(NameOf(state_.DisplayList[index]));
-  state_.DisplayList.Set(index, name + "=" + value);
-}
-
-bool TerminalPages::PageMarked(int page) const {
-  const std::string value = PageValue(page);
-  return !value.empty() && value[0] == kMark;
-}
-
 int TerminalPages::Run() {
   attributes_ = services_.terminal.HasAttributes();
+  PageMarks marks(state_);
   for (int page = 0; page < PageCount(); ++page) {
     state_.CurrentPage = page;
     const Shown shown = ShowPage(page);
@@ -76,9 +55,9 @@ int TerminalPages::Run() {
     const Answer answer = Ask();
     if (answer == Answer::kStop)
       break;
-    LeavePage(page, answer == Answer::kShowNext);
+    marks.LeavePage(page, answer == Answer::kShowNext);
   }
-  Commit();
+  marks.Commit(services_.addStateEntry);
   return 0;
 }
 
@@ -89,7 +68,8 @@ TerminalPages::Shown TerminalPages::ShowPage(int page) {
 
   PageFile file;
   std::string error;
-  const bool read = services_.files.Read(PagePath(page), file, error);
+  const std::string key(NameOf(state_.DisplayList[static_cast<size_t>(page)]));
+  const bool read = services_.files.Read(key, file, error);
   const std::string path = ForTerminal(file.path);
   std::string heading = path;
   if (PageCount() > 1) {
@@ -189,32 +169,6 @@ TerminalPages::Answer TerminalPages::Ask() {
     if (key.byte == 'n' || key.byte == 'N')
       return Write("n\n") ? Answer::kAcknowledge : Answer::kStop;
   }
-}
-
-void TerminalPages::LeavePage(int page, bool showNext) {
-  const bool marked = PageMarked(page);
-  // As with the window's box: what counts is the answer as the user leaves the page.
-  if (!showNext && !marked)
-    SetPageValue(page, kMark + PageValue(page));
-  else if (showNext && marked)
-    SetPageValue(page, PageValue(page).substr(1));
-}
-
-void TerminalPages::Commit() {
-  if (!state_.ForceMode) {
-    StringList& list = state_.DisplayList;
-    for (size_t i = 0; i < list.Count(); ++i) {
-      const int page = static_cast<int>(i);
-      if (!PageMarked(page))
-        continue;
-      SetPageValue(page, PageValue(page).substr(1));
-      const int first = list.IndexOfName(PagePath(page));
-      // A failed store is not reported: the page simply shows again next time.
-      services_.addStateEntry(kFileRecordPrefix + list[static_cast<size_t>(first)]);
-    }
-  }
-  state_.DisplayList.Clear();
-  state_.StoredEntries.Clear();
 }
 
 bool TerminalPages::Write(std::string_view bytes) {

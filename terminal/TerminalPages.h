@@ -42,17 +42,11 @@ class TerminalPages {
   enum class Answer { kShowNext, kAcknowledge, kStop };
 
   int PageCount() const;
-  std::string PagePath(int page) const;
-  std::string PageValue(int page) const;
-  void SetPageValue(int page, const std::string& value);
-  bool PageMarked(int page) const;
 
   Shown ShowPage(int page);
   Flow WriteRow(const std::string& row, bool heading);
   Flow More();
   Answer Ask();
-  void LeavePage(int page, bool showNext);
-  void Commit();
   bool Write(std::string_view bytes);
 
   RunState& state_;
