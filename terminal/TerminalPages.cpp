@@ -7,9 +7,9 @@
 #include "app/StringList.h"
 #include "netware/MessageBox.h"
 #include "netware/VisibleControls.h"
-#include "terminal/PageDecoding.h"
 #include "terminal/PictureSize.h"
 #include "terminal/TextWrap.h"
+#include "ui/PageDecoding.h"
 
 namespace welcomer {
 namespace {
@@ -26,7 +26,7 @@ bool IsEnter(unsigned char byte) {
 }
 
 std::string ForTerminal(std::string_view bytes) {
-  return ShowControlCharacters(DecodeText(bytes));
+  return ShowControlCharacters(DecodeUtf8OrWindows1252(bytes));
 }
 
 }  // namespace
@@ -80,7 +80,7 @@ TerminalPages::Shown TerminalPages::ShowPage(int page) {
   std::string body;
   if (!read) {
     body = ForTerminal(error);
-  } else if (DecodedPage decoded = DecodePage(file.bytes); decoded.picture) {
+  } else if (IsPicture(PageKindOf(file.bytes))) {
     if (const std::optional<PictureSize> picture = ReadPictureSize(file.bytes)) {
       body = "Picture " + path + ", " + std::to_string(picture->width) + " x " +
              std::to_string(picture->height) + " pixels: it can be seen in a graphical session.";
@@ -92,7 +92,7 @@ TerminalPages::Shown TerminalPages::ShowPage(int page) {
     body = "The file \"" + path + "\" is too large to show: it holds more than " +
            std::to_string(kMaxTerminalPageSize / (1024 * 1024)) + " MiB.";
   } else {
-    body = ShowControlCharacters(decoded.text);
+    body = ShowControlCharacters(DecodePage(file.bytes).text);
     notice = false;
   }
 
