@@ -1,3 +1,5 @@
+#include <cstdio>
+
 #include "app/TerminalModule.h"
 #include "platform/Terminal.h"
 #include "terminal/PageFile.h"
@@ -11,8 +13,13 @@ class PagesOnTerminal : public TerminalModule {
   int RunPages(RunState& state,
                const std::function<bool(const std::string&)>& addStateEntry) override {
     const std::unique_ptr<Terminal> terminal = OpenStandardTerminal();
-    if (!terminal)
+    if (!terminal) {
+      std::fprintf(stderr, "welcomer: no terminal: %zu changed page(s) cannot be shown\n",
+                   state.DisplayList.Count());
+      state.DisplayList.Clear();
+      state.StoredEntries.Clear();
       return 0;
+    }
     DiskPageFileSource files;
     return TerminalPages(state, {*terminal, files, addStateEntry}).Run();
   }

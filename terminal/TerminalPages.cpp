@@ -64,7 +64,9 @@ int TerminalPages::Run() {
 TerminalPages::Shown TerminalPages::ShowPage(int page) {
   const TerminalSize size = services_.terminal.Size();
   columns_ = size.columns > 0 ? size.columns : kDefaultColumns;
-  rows_ = size.rows > 0 ? size.rows : kDefaultRows;
+  // One row for the text and one for the prompt at the least, however small the terminal says
+  // it is.
+  rows_ = size.rows > 0 ? std::max(size.rows, 2) : kDefaultRows;
 
   PageFile file;
   std::string error;
