@@ -7,21 +7,6 @@ namespace {
 
 using Rows = std::vector<std::string>;
 
-TEST(CodePointWidthTest, WideCharactersTakeTwoCellsAndMarksNone) {
-  struct Row {
-    char32_t codePoint;
-    int expected;
-  };
-  const Row rows[] = {
-      {U'a', 1},      {U'\u00e9', 1}, {U'\u05d0', 1},      // Latin, accented, Hebrew
-      {U'\u65e5', 2}, {U'\uff21', 2}, {U'\U0001F600', 2},  // CJK, fullwidth A, emoji
-      {U'\u0301', 0}, {U'\u20dd', 0}, {U'\u200b', 0},      // combining, enclosing, format
-      {U'\u1161', 0}, {U'\u00ad', 1},                      // Hangul vowel, soft hyphen
-  };
-  for (const Row& row : rows)
-    EXPECT_EQ(CodePointWidth(row.codePoint), row.expected) << static_cast<uint32_t>(row.codePoint);
-}
-
 TEST(WrapTextTest, RowsFitTheWidthAsTheTerminalCountsIt) {
   const std::string e = "e\xcc\x81";  // e and a combining acute accent
   struct Row {
