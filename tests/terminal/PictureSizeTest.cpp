@@ -8,7 +8,7 @@ namespace welcomer {
 namespace {
 
 // The value's bytes, lowest first, or highest first when `big`.
-std::string Bytes(uint32_t value, int count, bool big = false) {
+std::string Bytes(uint64_t value, int count, bool big = false) {
   std::string out;
   for (int i = 0; i < count; ++i)
     out += static_cast<char>(value >> (8 * (big ? count - 1 - i : i)) & 0xFF);
