@@ -174,10 +174,13 @@ StartUpResult StartUp(const std::vector<std::string>& arguments, RunState& state
     if (static_cast<size_t>(index) + 1 >= list.Count())
       return ReleaseAndShowUsage(state);
     atGiven = true;
-    const std::string searchPath = list[static_cast<size_t>(index) + 1];
-    SelectBySearchPath(searchPath, list, services.files);
+    // Searched as typed; the entries' keys are upper-cased all the same.
+    const StringList::Item& spec = list.Items()[static_cast<size_t>(index) + 1];
+    const std::string searchPath =
+        spec.tag >= 0 ? arguments[static_cast<size_t>(spec.tag)] : spec.text;
+    SelectBySearchPath(searchPath, list, verbose, services.files);
   } else {
-    SelectByArguments(list, verbose, services.files);
+    SelectByArguments(list, arguments, verbose, services.files);
   }
 
   if (list.Empty()) {

@@ -15,6 +15,10 @@ class StringList {
   struct Item {
     std::string text;
     int tag = -1;
+    /// For a page: the file its content is read from, as the search found it on disk. The name
+    /// stays the key of the page's state even where it differs (a pattern given as an argument
+    /// keeps the pattern). Empty when the name itself is the file.
+    std::string file{};
   };
 
   size_t Count() const { return items_.size(); }

@@ -70,8 +70,11 @@ TerminalPages::Shown TerminalPages::ShowPage(int page) {
 
   PageFile file;
   std::string error;
-  const std::string key(NameOf(state_.DisplayList[static_cast<size_t>(page)]));
-  const bool read = services_.files.Read(key, file, error);
+  // A pattern given as an argument keeps the pattern as the page's key; the search says which
+  // file it stands for.
+  const StringList::Item& item = state_.DisplayList.Items()[static_cast<size_t>(page)];
+  const bool read = services_.files.Read(
+      item.file.empty() ? std::string(NameOf(item.text)) : item.file, file, error);
   const std::string path = ForTerminal(file.path);
   std::string heading = path;
   if (PageCount() > 1) {

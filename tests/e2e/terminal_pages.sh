@@ -137,6 +137,13 @@ expect_exit 0
 shows "^Page 3 of 3" && ! shows "\[Y/n\]" && [ "$(stored)" -eq 1 ] || fail "force mode asked or stored"
 echo "ok   a picture is announced; /f asks nothing"
 
+# A pattern given as an argument shows the file it matched.
+start "$m/B_*"
+wait_screen "^$m/b_two.txt\$"
+keys n
+expect_exit 0
+echo "ok   a pattern shows its file"
+
 # The no-file question is asked on the terminal; y shows the usage.
 start /@ "$work/nowhere"
 wait_screen "\[y/N\]"
