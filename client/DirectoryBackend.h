@@ -96,6 +96,10 @@ class DirectoryBackend {
 
   /// The object's ID, stable for the life of the object.
   virtual int32_t ObjectId(const DirectoryName& object, uint32_t& id) = 0;
+
+  /// Why the most recent call failed, in plain words for an administrator, when the code alone
+  /// does not say it (the store's own message, a folder it would not use); else empty.
+  virtual std::string FailureText() const { return std::string(); }
 };
 
 /// The backend of this process: the embedded database of the current user.
