@@ -52,7 +52,8 @@ bool PosixUserLock::Acquire(std::chrono::milliseconds wait, std::string& reason)
     reason = "no place for the lock: no home folder is known";
     return false;
   }
-  if (path_.empty() && !PrepareStateFolder(path.substr(0, slash == 0 ? 1 : slash), reason))
+  if (path_.empty() && PrepareStateFolder(path.substr(0, slash == 0 ? 1 : slash), true, reason) !=
+                           FolderState::kReady)
     return false;
   // Never through a link: the file is only ever locked, but a link could point anywhere.
   const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);

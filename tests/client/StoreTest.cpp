@@ -61,6 +61,17 @@ int Finish(FILE* probe) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+// The codes a fresh run (`mode` "codes"), or one bound by file modes ("restricted"), gets for a
+// read and an add, and 0 when it knows the user.
+std::vector<int32_t> RestrictedReadAddWho(const std::string& mode = "restricted") {
+  FILE* probe = StartProbe(mode);
+  int codes[3];
+  const bool complete =
+      probe != nullptr && std::fscanf(probe, "%d %d %d", &codes[0], &codes[1], &codes[2]) == 3;
+  EXPECT_EQ(Finish(probe), 0) << "the restricted run failed or crashed";
+  return complete ? std::vector<int32_t>(codes, codes + 3) : std::vector<int32_t>{};
+}
+
 TEST_F(StoreTest, TwoRunsOfTheSameUserAtOnceLoseNothing) {
   // From a fresh folder, so that both also race to make the database.
   constexpr int kEach = 150;
@@ -84,7 +95,8 @@ TEST_F(StoreTest, AWriterThatHoldsTheStoreTooLongDelaysOnlyWritesAndOnlyForAWhil
   ASSERT_EQ(AddText(ctx(), user, "L", "stored"), 0);
   sqlite3* other = nullptr;
   ASSERT_EQ(sqlite3_open(DatabasePath().c_str(), &other), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  // A writer in the middle of its transaction; readers wait only for the moment of a commit.
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
 
   EXPECT_THAT(ReadValues(ctx(), user, "L").values, ElementsAre("stored"));
   const auto start = std::chrono::steady_clock::now();
@@ -154,10 +166,8 @@ TEST_F(StoreTest, ADamagedOrForeignFileIsReportedAndLeftAsItIs) {
     c.damage(DatabasePath());
     const std::string before = FileBytes(DatabasePath());
     ASSERT_FALSE(before.empty());
-    EXPECT_EQ(ReadValues(ctx(), user, "L").result, c.expected);
-    EXPECT_EQ(AddText(ctx(), user, "L", "new"), c.expected);
-    EXPECT_EQ(RemoveText(ctx(), user, "L", "stored"), c.expected);
-    EXPECT_EQ(WhoAmI(ctx()), user) << "who the user is does not depend on the store";
+    // The file is checked once per process, so a fresh one meets the damage.
+    EXPECT_THAT(RestrictedReadAddWho("codes"), ElementsAre(c.expected, c.expected, 0));
     EXPECT_TRUE(FileBytes(DatabasePath()) == before) << "never written over";
   }
 }
@@ -191,16 +201,6 @@ TEST_F(StoreTest, WordValuesAreHandedOutAsOneWordWhateverTheStoreHolds) {
   EXPECT_EQ(read.syntax, kInteger);
   EXPECT_TRUE(read.exact) << "written past the reported size";
   EXPECT_THAT(read.values, ElementsAre(word));
-}
-
-// The codes a run bound by file modes gets for a read and an add, and 0 when it knows the user.
-std::vector<int32_t> RestrictedReadAddWho() {
-  FILE* probe = StartProbe("restricted");
-  int codes[3];
-  const bool complete =
-      probe != nullptr && std::fscanf(probe, "%d %d %d", &codes[0], &codes[1], &codes[2]) == 3;
-  EXPECT_EQ(Finish(probe), 0) << "the restricted run failed or crashed";
-  return complete ? std::vector<int32_t>(codes, codes + 3) : std::vector<int32_t>{};
 }
 
 TEST_F(StoreTest, WhatTheRunCannotWriteGivesErrorsAndStaysAsItIs) {
