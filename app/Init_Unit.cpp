@@ -234,7 +234,13 @@ StartUpResult StartUp(const std::vector<std::string>& arguments, RunState& state
   }
 
   if (!state.ForceMode) {
+    // Thousands of stale records would otherwise cost a sync each before the window shows.
+    // What is not kept only shows the page again, as a failed removal does.
+    if (state.NetWareClient)
+      state.NetWareClient->BeginChanges();
     DetectChanges(list, state.StoredEntries, verbose, state.NetWareClient.get());
+    if (state.NetWareClient)
+      state.NetWareClient->EndChanges();
   }
   if (list.Empty()) {
     Release(state);

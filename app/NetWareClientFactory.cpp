@@ -42,6 +42,16 @@ class NetWareDirectoryClient : public DirectoryClient {
     return welcomer::RemoveAttributeValue(contextName, objectName, attribute, value.c_str());
   }
 
+  void BeginChanges() override {
+    if (auto begin = Optional<decltype(&::NWDSBeginChanges)>("NWDSBeginChanges"))
+      begin();
+  }
+
+  bool EndChanges() override {
+    auto end = Optional<decltype(&::NWDSEndChanges)>("NWDSEndChanges");
+    return end == nullptr || end() == 0;
+  }
+
   std::string WhyUnusable() override {
     const std::string loadFailure = CurrentClientLibraryLoader().LoadFailure();
     if (!loadFailure.empty())
@@ -58,11 +68,18 @@ class NetWareDirectoryClient : public DirectoryClient {
   }
 
  private:
-  // Our own client can say more than a code; another client lacks the entry point.
-  static std::string ClientWords() {
+  // An entry point that only the client we ship has; null with any other client.
+  template <typename Fn>
+  static Fn Optional(const char* name) {
+    if (!CurrentClientLibraryLoader().LoadFailure().empty())
+      return nullptr;
     ClientLibraryLoader& loader = CurrentClientLibraryLoader();
-    auto failureText = reinterpret_cast<decltype(&::NWDSLastFailureText)>(
-        loader.Find(loader.Load("NETWIN32.DLL"), "NWDSLastFailureText"));
+    return reinterpret_cast<Fn>(loader.Find(loader.Load("NETWIN32.DLL"), name));
+  }
+
+  // Our own client can say more than a code.
+  static std::string ClientWords() {
+    auto failureText = Optional<decltype(&::NWDSLastFailureText)>("NWDSLastFailureText");
     char text[kFailureTextSize] = {};
     if (failureText == nullptr || failureText(text) != 0)
       return std::string();

@@ -583,6 +583,14 @@ int32_t NWDSLastFailureText(char* text512) {
   });
 }
 
+int32_t NWDSBeginChanges(void) {
+  return Guarded([](ClientState& state) { return state.Backend().BeginChanges(); });
+}
+
+int32_t NWDSEndChanges(void) {
+  return Guarded([](ClientState& state) { return state.Backend().EndChanges(); });
+}
+
 // Bound by the program but never called: there is nothing they could be asked without
 // arguments, so each says it serves no such request.
 int32_t NWDSRemoveObject(void) {

@@ -184,103 +184,100 @@ int32_t EnsureUserObject(Database& db, const DirectoryName& user, const Account&
   return rc == SQLITE_OK ? 0 : FromSqlite(rc);
 }
 
-struct StoredValue {
-  sqlite3_int64 id;
-  uint32_t syntax;
-  Value value;
-  std::string matchKey;
-};
-
-int LoadValues(Database& db, sqlite3_int64 objectId, const std::string& attribute,
-               std::vector<StoredValue>& values) {
+// The syntax of the attribute's values, and whether it has any. Each change looks values up
+// through the unique index instead of loading them, so that thousands of single-value changes
+// in a row cost each the same.
+int AttributeSyntax(Database& db, sqlite3_int64 objectId, const std::string& attribute, bool& any,
+                    uint32_t& syntax) {
   Statement select(db.Handle(),
-                   "SELECT id, syntax, value, match_key FROM attribute_values "
-                   "WHERE object_id = ? AND attribute = ? ORDER BY id");
+                   "SELECT syntax FROM attribute_values WHERE object_id = ? AND attribute = ? "
+                   "LIMIT 1");
   select.Bind(1, objectId).BindText(2, attribute);
-  values.clear();
-  int rc;
-  while ((rc = select.Step()) == SQLITE_ROW)
-    values.push_back(
-        {select.Int(0), static_cast<uint32_t>(select.Int(1)), select.Text(2), select.Text(3)});
-  return rc == SQLITE_DONE ? SQLITE_OK : rc;
+  const int rc = select.Step();
+  any = rc == SQLITE_ROW;
+  syntax = any ? static_cast<uint32_t>(select.Int(0)) : 0;
+  return rc == SQLITE_ROW || rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
-int DeleteValue(Database& db, sqlite3_int64 id) {
-  Statement remove(db.Handle(), "DELETE FROM attribute_values WHERE id = ?");
-  remove.Bind(1, id);
-  int rc = remove.Step();
-  return rc == SQLITE_DONE ? SQLITE_OK : rc;
+// The row of the value that matches `key`, or 0.
+int FindValue(Database& db, sqlite3_int64 objectId, const std::string& attribute,
+              const std::string& key, sqlite3_int64& id) {
+  Statement select(db.Handle(),
+                   "SELECT id FROM attribute_values WHERE object_id = ? AND attribute = ? AND "
+                   "match_key = ?");
+  select.Bind(1, objectId).BindText(2, attribute).BindBlob(3, key);
+  const int rc = select.Step();
+  id = rc == SQLITE_ROW ? select.Int(0) : 0;
+  return rc == SQLITE_ROW || rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
-const StoredValue* FindValue(const std::vector<StoredValue>& values, const std::string& key) {
-  for (const StoredValue& stored : values)
-    if (stored.matchKey == key)
-      return &stored;
-  return nullptr;
+int Run(Statement& statement) {
+  const int rc = statement.Step();
+  return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
 // Applies one change inside the caller's transaction; returns 0 or an NWClientError.
 int32_t ApplyChange(Database& db, sqlite3_int64 objectId, const Change& change) {
-  std::vector<StoredValue> stored;
-  int rc = LoadValues(db, objectId, change.attribute, stored);
+  bool any = false;
+  uint32_t syntax = 0;
+  int rc = AttributeSyntax(db, objectId, change.attribute, any, syntax);
   if (rc != SQLITE_OK)
     return FromSqlite(rc);
-  if (!change.values.empty() && !stored.empty() && stored.front().syntax != change.syntax)
+  if (!change.values.empty() && any && syntax != change.syntax)
     return kNWErrSyntaxViolation;
 
   switch (change.type) {
     case kAddAttribute:
-      if (!stored.empty())
+      if (any)
         return kNWErrAttributeAlreadyExists;
       [[fallthrough]];
     case kAddValue:
     case kAdditionalValue:
     case kOverwriteValue:
       for (const Value& value : change.values) {
-        const std::string key = MatchKey(change.syntax, value);
-        if (const StoredValue* match = FindValue(stored, key)) {
+        sqlite3_int64 match = 0;
+        rc = FindValue(db, objectId, change.attribute, MatchKey(change.syntax, value), match);
+        if (rc == SQLITE_OK && match != 0) {
           if (change.type == kAddValue || change.type == kAddAttribute)
             return kNWErrDuplicateValue;
           if (change.type == kOverwriteValue) {
             Statement update(db.Handle(), "UPDATE attribute_values SET value = ? WHERE id = ?");
-            update.BindBlob(1, value).Bind(2, match->id);
-            rc = update.Step();
-            if (rc != SQLITE_DONE)
-              return FromSqlite(rc);
+            update.BindBlob(1, value).Bind(2, match);
+            rc = Run(update);
           }
-          continue;
+        } else if (rc == SQLITE_OK) {
+          rc = InsertValue(db, objectId, change.attribute, change.syntax, value);
         }
-        rc = InsertValue(db, objectId, change.attribute, change.syntax, value);
         if (rc != SQLITE_OK)
           return FromSqlite(rc);
-        stored.push_back({sqlite3_last_insert_rowid(db.Handle()), change.syntax, value, key});
       }
       return 0;
     case kRemoveValue:
     case kClearValue:
       for (const Value& value : change.values) {
-        const StoredValue* match = FindValue(stored, MatchKey(change.syntax, value));
-        if (match == nullptr) {
-          if (change.type == kRemoveValue)
-            return kNWErrNoSuchValue;
-          continue;
+        sqlite3_int64 match = 0;
+        rc = FindValue(db, objectId, change.attribute, MatchKey(change.syntax, value), match);
+        if (rc == SQLITE_OK && match == 0 && change.type == kRemoveValue)
+          return kNWErrNoSuchValue;
+        if (rc == SQLITE_OK && match != 0) {
+          Statement remove(db.Handle(), "DELETE FROM attribute_values WHERE id = ?");
+          remove.Bind(1, match);
+          rc = Run(remove);
         }
-        rc = DeleteValue(db, match->id);
         if (rc != SQLITE_OK)
           return FromSqlite(rc);
-        stored.erase(stored.begin() + (match - stored.data()));
       }
       return 0;
     case kRemoveAttribute:
-    case kClearAttribute:
-      if (stored.empty() && change.type == kRemoveAttribute)
+    case kClearAttribute: {
+      if (!any && change.type == kRemoveAttribute)
         return kNWErrNoSuchAttribute;
-      for (const StoredValue& value : stored) {
-        rc = DeleteValue(db, value.id);
-        if (rc != SQLITE_OK)
-          return FromSqlite(rc);
-      }
-      return 0;
+      Statement remove(db.Handle(),
+                       "DELETE FROM attribute_values WHERE object_id = ? AND attribute = ?");
+      remove.Bind(1, objectId).BindText(2, change.attribute);
+      rc = Run(remove);
+      return rc == SQLITE_OK ? 0 : FromSqlite(rc);
+    }
     default:
       return kNWErrInvalidRequest;
   }
@@ -342,6 +339,9 @@ int32_t SqliteBackend::FailSql(int rc) {
 
 int32_t SqliteBackend::Connect(bool write) {
   failure_.clear();
+  // A batch's transaction lives on this connection until EndChanges.
+  if (batchOpen_)
+    return 0;
   const std::string path = DatabasePath();
   struct stat info;
   const bool exists = !path.empty() && ::stat(path.c_str(), &info) == 0;
@@ -469,8 +469,9 @@ int32_t SqliteBackend::Read(const DirectoryName& object, const std::vector<std::
   attributes.clear();
   if (int32_t result = Connect(false); result != 0)
     return result;
+  // Inside a batch, reads see its changes in its own transaction.
   Transaction transaction(*db_);
-  int rc = transaction.Begin(false);
+  int rc = batchOpen_ ? SQLITE_OK : transaction.Begin(false);
   if (rc != SQLITE_OK)
     return FailSql(rc);
   int64_t objectId = 0;
@@ -496,7 +497,7 @@ int32_t SqliteBackend::Read(const DirectoryName& object, const std::vector<std::
   }
   if (rc != SQLITE_DONE)
     return FailSql(rc);
-  rc = transaction.Commit();
+  rc = batchOpen_ ? SQLITE_OK : transaction.Commit();
   if (rc != SQLITE_OK)
     return FailSql(rc);
 
@@ -513,12 +514,40 @@ int32_t SqliteBackend::Read(const DirectoryName& object, const std::vector<std::
 }
 
 int32_t SqliteBackend::Modify(const DirectoryName& object, const std::vector<Change>& changes) {
+  if (batchOpen_) {
+    // Inside the batch's transaction; a savepoint keeps this request all or nothing.
+    failure_.clear();
+    int rc = db_->Exec("SAVEPOINT request");
+    if (rc != SQLITE_OK)
+      return FailSql(rc);
+    const int32_t result = ApplyChanges(object, changes);
+    if (result != 0)
+      db_->Exec("ROLLBACK TO request");
+    db_->Exec("RELEASE request");
+    return result;
+  }
   if (int32_t result = Connect(true); result != 0)
     return result;
+  const bool batch = batching_;
   Transaction transaction(*db_);
   int rc = transaction.Begin(true);
   if (rc != SQLITE_OK)
     return FailSql(rc);
+  const int32_t result = ApplyChanges(object, changes);
+  if (result != 0)
+    return result;
+  if (batch) {
+    // The batch's first change keeps its transaction open for the rest; EndChanges commits.
+    transaction.Keep();
+    batchOpen_ = true;
+    return 0;
+  }
+  rc = transaction.Commit();
+  return rc == SQLITE_OK ? 0 : FailSql(rc);
+}
+
+int32_t SqliteBackend::ApplyChanges(const DirectoryName& object,
+                                    const std::vector<Change>& changes) {
   int64_t objectId = 0;
   if (int32_t result = FindObjectId(object, objectId); result != 0)
     return result;
@@ -527,15 +556,32 @@ int32_t SqliteBackend::Modify(const DirectoryName& object, const std::vector<Cha
     if (result != 0)
       return result;
   }
-  rc = transaction.Commit();
-  return rc == SQLITE_OK ? 0 : FailSql(rc);
+  return 0;
+}
+
+int32_t SqliteBackend::BeginChanges() {
+  batching_ = true;
+  return 0;
+}
+
+int32_t SqliteBackend::EndChanges() {
+  batching_ = false;
+  if (!batchOpen_)
+    return 0;
+  batchOpen_ = false;
+  const int rc = db_->Exec("COMMIT");
+  if (rc == SQLITE_OK)
+    return 0;
+  const int32_t result = FailSql(rc);
+  db_->Exec("ROLLBACK");
+  return result;
 }
 
 int32_t SqliteBackend::ObjectId(const DirectoryName& object, uint32_t& id) {
   if (int32_t result = Connect(false); result != 0)
     return result;
   Transaction transaction(*db_);
-  if (int rc = transaction.Begin(false); rc != SQLITE_OK)
+  if (int rc = batchOpen_ ? SQLITE_OK : transaction.Begin(false); rc != SQLITE_OK)
     return FailSql(rc);
   int64_t found = 0;
   if (int32_t result = FindObjectId(object, found); result != 0)

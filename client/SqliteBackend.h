@@ -43,8 +43,12 @@ class SqliteBackend : public DirectoryBackend {
   int32_t Modify(const DirectoryName& object, const std::vector<Change>& changes) override;
   int32_t ObjectId(const DirectoryName& object, uint32_t& id) override;
   std::string FailureText() const override { return failure_; }
+  int32_t BeginChanges() override;
+  int32_t EndChanges() override;
 
  private:
+  /// Applies every change to `object` inside the open transaction.
+  int32_t ApplyChanges(const DirectoryName& object, const std::vector<Change>& changes);
   std::string DatabasePath() const;
   /// Makes sure the connection is open on the file now at the path, writable when `write`
   /// asks, with the user's object in place; 0 or a code, with failure_ set.
@@ -65,6 +69,8 @@ class SqliteBackend : public DirectoryBackend {
   uint64_t device_ = 0;
   uint64_t inode_ = 0;
   bool checked_ = false;
+  bool batching_ = false;   ///< between BeginChanges and EndChanges
+  bool batchOpen_ = false;  ///< the batch's transaction is open
   std::string failure_;
 };
 

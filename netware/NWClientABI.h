@@ -72,6 +72,12 @@ NWCLIENT_API int32_t NWSetPreferredDSTree(uint32_t length, const char* treeName2
  * for why its most recent failing call failed (what its store answered), NUL-terminated and cut
  * to fit; an empty text when it knows no more than the code. */
 NWCLIENT_API int32_t NWDSLastFailureText(char* text512);
+/** Only in the client we ship, optional as the one above: changes of this process from
+ * NWDSBeginChanges to NWDSEndChanges are stored together, so that many in a row cost one sync.
+ * Each change still applies all or nothing and answers at once; what it answered is kept only
+ * when NWDSEndChanges returns 0. */
+NWCLIENT_API int32_t NWDSBeginChanges(void);
+NWCLIENT_API int32_t NWDSEndChanges(void);
 /* Bound but never called by the program. */
 NWCLIENT_API int32_t NWDSRemoveObject(void);
 NWCLIENT_API int32_t NWDSGenerateObjectKeyPair(void);

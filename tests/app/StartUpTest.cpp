@@ -263,8 +263,9 @@ TEST_F(StartUpTest, TheLockSpansReadingTheStateThroughStoringTheRunOnceRecord) {
     EXPECT_FALSE(lock.held) << "released before the pages";
     EXPECT_EQ(launcher_.started.size(), row.started);
     EXPECT_EQ(lock.acquired, row.heldAt.size() == 2 ? 1 : 0);
-    if (!row.refusal.empty())
+    if (!row.refusal.empty()) {
       EXPECT_EQ(boxes_.shown[0].text, "Going on without the lock of this user: " + waited);
+    }
   }
 }
 

@@ -47,8 +47,9 @@ TEST(RecordSplittingTest, FileRecordsSplitAtTheLastRunOnceRecordsAtTheFirst) {
     SCOPED_TRACE(row.entry);
     EXPECT_EQ(NameOf(row.entry), row.name);
     EXPECT_EQ(ValueOf(row.entry), row.value);
-    if (!row.name.empty())
+    if (!row.name.empty()) {
       EXPECT_EQ(list.Value(row.name), row.value);
+    }
   }
 
   StringList stored;

@@ -119,6 +119,19 @@ TEST_F(JournalTest, ManyChangesShareOneConnection) {
   EXPECT_EQ(opens, 0);
 }
 
+TEST_F(JournalTest, ChangesInABatchAreKeptTogetherAtItsEnd) {
+  ASSERT_EQ(AddTexts(ctx(), user, "L", {"a", "b", "c"}), 0);
+  ASSERT_EQ(NWDSBeginChanges(), 0);
+  EXPECT_EQ(RemoveText(ctx(), user, "L", "a"), 0);
+  EXPECT_EQ(RemoveText(ctx(), user, "L", "missing"), kNWErrNoSuchValue);
+  EXPECT_EQ(RemoveText(ctx(), user, "L", "b"), 0);
+  EXPECT_THAT(ReadValues(ctx(), user, "L").values, ElementsAre("c")) << "this run sees them";
+  EXPECT_EQ(Probe("read"), "0 3") << "others see them only once they are kept";
+  ASSERT_EQ(NWDSEndChanges(), 0);
+  EXPECT_EQ(Probe("read"), "0 1");
+  EXPECT_EQ(NWDSEndChanges(), 0) << "nothing open is no failure";
+}
+
 // Ownership rows need a second user: they run as root, as CI does.
 TEST_F(JournalTest, AFolderOrLinkOfSomeoneElseIsNotUsedAndLooseModesAreTightened) {
   if (::geteuid() != 0)
