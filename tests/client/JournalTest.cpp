@@ -21,19 +21,6 @@ using ::testing::HasSubstr;
 
 using JournalTest = ClientTest;
 
-std::string Sql(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  std::string answer;
-  sqlite3_stmt* statement = nullptr;
-  if (sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
-      sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-      sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0) != nullptr)
-    answer = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-  sqlite3_finalize(statement);
-  sqlite3_close(db);
-  return answer;
-}
-
 bool Exists(const std::string& path) {
   return ::access(path.c_str(), F_OK) == 0;
 }

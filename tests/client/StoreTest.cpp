@@ -28,20 +28,6 @@ std::string FileBytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Runs one SQL text on the database past the client; the first column of the first row.
-std::string Sql(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  std::string answer;
-  sqlite3_stmt* statement = nullptr;
-  if (sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
-      sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-      sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0) != nullptr)
-    answer = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-  sqlite3_finalize(statement);
-  sqlite3_close(db);
-  return answer;
-}
-
 // Starts client_probe with `arguments`; the first line it prints is its process ID.
 FILE* StartProbe(const std::string& arguments, pid_t* pid = nullptr) {
   FILE* output = ::popen(("exec '" CLIENT_PROBE_PATH "' " + arguments).c_str(), "r");
