@@ -79,8 +79,8 @@ void SelectBySearchPath(const std::string& searchPath, StringList& displayList, 
   }
   const std::string upperDirectory = UpperCaseAscii(directoryPart);
 
-  // Setting a value looks the full key up among the entries' names (each the text before its
-  // first "="), so a key that itself holds "=" never matches and is appended again.
+  // Setting a value looks the full key up among the entries' names; a name found again (letter
+  // case aside) gets the later stamp.
   std::vector<StringList::Item> items;
   std::unordered_map<std::string, size_t, AsciiCaseInsensitiveHash, AsciiCaseInsensitiveEqual>
       indexByName;
