@@ -1,14 +1,19 @@
 // Arbitrary file contents through the page decoder: whether a page is a picture, how its text
-// is decoded, and which of its lines are set against the right margin.
+// is decoded, and which of its lines are set against the right margin; and on through what the
+// terminal makes of a page: picture headers, text made safe for a terminal, wrapped rows.
 
 #include <unicode/utf8.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "netware/VisibleControls.h"
+#include "terminal/PictureSize.h"
+#include "terminal/TextWrap.h"
 #include "tests/fuzz/FuzzCheck.h"
 #include "ui/PageDecoding.h"
 
@@ -86,6 +91,69 @@ void CheckText(std::string_view bytes) {
              "a short text is UTF-8 as it stands or reads back from Windows-1252");
 }
 
+// Nothing in `text` can drive a terminal: no control character but tab and line feed, whether
+// UTF-8 encoded or a byte outside a well-formed sequence that an 8-bit terminal would take for
+// one.
+bool SafeForTerminal(std::string_view text) {
+  const auto* s = reinterpret_cast<const uint8_t*>(text.data());
+  const auto length = static_cast<int64_t>(text.size());
+  for (int64_t i = 0; i < length;) {
+    const int64_t start = i;
+    UChar32 c;
+    U8_NEXT(s, i, length, c);
+    if (c < 0) {
+      for (int64_t j = start; j < i; ++j) {
+        if (s[j] >= 0x80 && s[j] <= 0x9F)
+          return false;
+      }
+    } else if ((c < 0x20 && c != '\t' && c != '\n') || (c >= 0x7F && c <= 0x9F)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+int Cells(std::string_view row) {
+  const auto* s = reinterpret_cast<const uint8_t*>(row.data());
+  const auto length = static_cast<int64_t>(row.size());
+  int cells = 0;
+  for (int64_t i = 0; i < length;) {
+    UChar32 c;
+    U8_NEXT(s, i, length, c);
+    cells += c < 0 ? 1 : CodePointWidth(static_cast<char32_t>(c));
+  }
+  return cells;
+}
+
+std::string WithoutBlanks(std::string_view text) {
+  std::string kept;
+  for (const char c : text) {
+    if (c != ' ' && c != '\t' && c != '\n')
+      kept.push_back(c);
+  }
+  return kept;
+}
+
+void CheckTerminal(std::string_view bytes) {
+  if (ReadPictureSize(bytes))
+    FUZZ_CHECK(IsPicture(PageKindOf(bytes)), "only a picture has a picture's size");
+  FUZZ_CHECK(SafeForTerminal(ShowControlCharacters(bytes)), "raw bytes are made safe");
+  const std::string body = ShowControlCharacters(DecodePage(bytes).text);
+  FUZZ_CHECK(SafeForTerminal(body), "a decoded page is made safe");
+  for (const int columns : {1, 2, 7, 80}) {
+    std::string wrapped;
+    for (const std::string& row : WrapText(body, columns)) {
+      FUZZ_CHECK(row.find('\n') == std::string::npos && row.find('\t') == std::string::npos,
+                 "a row is one line, its tabs expanded");
+      // A wide character needs two cells even where the terminal has one.
+      FUZZ_CHECK(Cells(row) <= std::max(columns, 2), "a row fits the terminal's width");
+      wrapped += row;
+    }
+    FUZZ_CHECK(WithoutBlanks(wrapped) == WithoutBlanks(body),
+               "wrapping loses and repeats nothing but blanks");
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -97,5 +165,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckText(bytes);
   // The direction test must not fault on bytes that are not UTF-8.
   StartsRightToLeft(bytes);
+  CheckTerminal(bytes);
   return 0;
 }
