@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "client/ClientErrors.h"
+#include "client/ConfiguredBackend.h"
 
 namespace welcomer::client {
 namespace {
@@ -49,7 +50,7 @@ ClientState& ClientState::Instance() {
 
 DirectoryBackend& ClientState::Backend() {
   if (!backend_)
-    backend_ = CreateDefaultBackend();
+    backend_ = CreateConfiguredBackend();
   return *backend_;
 }
 

@@ -1,0 +1,53 @@
+#include "client/ConfiguredBackend.h"
+
+#include "client/ClientErrors.h"
+#include "client/ClientNotices.h"
+#include "client/DirectoryConfig.h"
+#include "client/LdapBackend.h"
+#include "client/SqliteBackend.h"
+
+namespace welcomer::client {
+namespace {
+
+// Answers every call with the one reason there is no directory.
+class UnavailableBackend : public DirectoryBackend {
+ public:
+  UnavailableBackend(Account account, int32_t code) : account_(std::move(account)), code_(code) {}
+  std::string TreeName() const override { return "WELCOMER"; }
+  DirectoryName UserObject() const override { return DirectoryName(); }
+  int32_t FindUserObject(DirectoryName& user) override {
+    user = DirectoryName();
+    return code_;
+  }
+  const Account& CurrentAccount() const override { return account_; }
+  int32_t Read(const DirectoryName&, const std::vector<std::string>&,
+               std::vector<Attribute>& attributes) override {
+    attributes.clear();
+    return code_;
+  }
+  int32_t Modify(const DirectoryName&, const std::vector<Change>&) override { return code_; }
+  int32_t ObjectId(const DirectoryName&, uint32_t&) override { return code_; }
+
+ private:
+  Account account_;
+  int32_t code_;
+};
+
+}  // namespace
+
+std::unique_ptr<DirectoryBackend> CreateConfiguredBackend() {
+  DirectoryConfig config;
+  std::string error;
+  if (!LoadDirectoryConfig(config, error)) {
+    AddClientNotice("No state: " + error);
+    return std::make_unique<UnavailableBackend>(CurrentProcessAccount(), kNWErrConfiguration);
+  }
+  if (config.backend == DirectoryConfig::Backend::kSqlite)
+    return CreateDefaultBackend();
+  Account account = CurrentProcessAccount();
+  auto server = CreateLdapServer(config, account.name);
+  return std::make_unique<LdapBackend>(std::move(config), std::move(account), std::move(server),
+                                       nullptr);
+}
+
+}  // namespace welcomer::client

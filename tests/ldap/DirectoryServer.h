@@ -1,0 +1,51 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/TempDir.h"
+
+namespace welcomer::testing {
+
+/// A private slapd on loopback, laid out by make_directory.sh in a folder of its own and run as
+/// this process's child: TCP on a free port below the ephemeral range, and an ldapi socket.
+/// Stopped by its PID when the object goes.
+class PrivateDirectory {
+ public:
+  PrivateDirectory();
+  ~PrivateDirectory();
+  PrivateDirectory(const PrivateDirectory&) = delete;
+  PrivateDirectory& operator=(const PrivateDirectory&) = delete;
+
+  /// Starts slapd (again, on the same port and data); false when it does not answer.
+  bool Start();
+  void Stop();
+  bool Running() const { return pid_ > 0; }
+
+  std::string TcpUri() const { return "ldap://127.0.0.1:" + std::to_string(port_); }
+  std::string LocalhostUri() const { return "ldap://localhost:" + std::to_string(port_); }
+  std::string LdapiUri() const;
+  const std::string& Folder() const { return folder_.path(); }
+  /// The values of "l" of uid=<user>,ou=people as the administrator sees them.
+  std::vector<std::string> Values(const std::string& user) const;
+  /// Adds a value to "l" of uid=<user>,ou=people as the administrator.
+  bool AddValue(const std::string& user, const std::string& value) const;
+
+ private:
+  TempDir folder_;
+  int port_ = 0;
+  pid_t pid_ = -1;
+};
+
+/// The account name the tests run as.
+std::string CurrentAccountName();
+
+/// A port on 127.0.0.1 below the ephemeral range that nothing listens on right now.
+int FreePort();
+
+/// Runs `command` through the shell; its standard output, or "" when it fails.
+std::string Capture(const std::string& command);
+
+}  // namespace welcomer::testing

@@ -1,0 +1,314 @@
+// The client against a private slapd, one probe process per workstation run.
+
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <thread>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "client/ClientErrors.h"
+#include "tests/ldap/DirectoryServer.h"
+
+extern char** environ;
+
+namespace welcomer::testing {
+namespace {
+
+using ::testing::AllOf;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+constexpr const char* kAlice = "UID=alice.OU=people.DC=example.DC=org";
+
+/// What one probe run printed.
+struct ProbeRun {
+  int status = -1;
+  double seconds = 0;
+  std::vector<std::string> lines;
+
+  /// The code of the first line of `step`, or 1 when there is none.
+  int Code(const std::string& step) const {
+    for (const std::string& line : lines)
+      if (line.rfind(step + " ", 0) == 0)
+        return std::atoi(line.c_str() + step.size() + 1);
+    return 1;
+  }
+  std::string Rest(const std::string& step) const {
+    for (const std::string& line : lines)
+      if (line.rfind(step + " ", 0) == 0)
+        return line.substr(step.size() + 1);
+    return "";
+  }
+  std::vector<std::string> All(const std::string& prefix) const {
+    std::vector<std::string> found;
+    for (const std::string& line : lines)
+      if (line.rfind(prefix + " ", 0) == 0)
+        found.push_back(line.substr(prefix.size() + 1));
+    return found;
+  }
+  std::vector<std::string> Values() const { return All("value"); }
+  std::string Notices() const {
+    std::string text;
+    for (const std::string& notice : All("notice"))
+      text += notice + "\n";
+    return text;
+  }
+};
+
+class LdapClientTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(directory.Running()) << "slapd did not start"; }
+
+  /// The configuration of one workstation; `extra` lines follow the common ones.
+  void Configure(const std::string& workstation, const std::string& lines) {
+    const std::string folder = home / workstation;
+    ::mkdir(folder.c_str(), 0700);
+    ::mkdir((folder + "/config").c_str(), 0700);
+    ::mkdir((folder + "/config/welcomer").c_str(), 0700);
+    std::ofstream(folder + "/config/welcomer/directory.conf") << lines;
+  }
+  std::string SimpleBind(const std::string& user, const std::string& uri = "",
+                         const std::string& more = "") const {
+    return "backend ldap\nuri " + (uri.empty() ? directory.TcpUri() : uri) +
+           "\nbase dc=example,dc=org\nbind simple\nbinddn uid=" + user +
+           ",ou=people,dc=example,dc=org\nbindpw_file " + directory.Folder() + "/slapd/" + user +
+           ".pw\ntimeout 2\n" + more;
+  }
+
+  /// Runs the probe as `workstation` with its own configuration and state folders.
+  ProbeRun Probe(const std::string& workstation, const std::vector<std::string>& steps,
+                 const std::map<std::string, std::string>& environment = {}) {
+    std::map<std::string, std::string> variables;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+      const std::string text = *entry;
+      const size_t equals = text.find('=');
+      variables[text.substr(0, equals)] = text.substr(equals + 1);
+    }
+    variables["XDG_CONFIG_HOME"] = home / workstation + "/config";
+    variables["XDG_STATE_HOME"] = home / workstation + "/state";
+    variables["LDAPNOINIT"] = "1";
+    for (const auto& [name, value] : environment)
+      variables[name] = value;
+    std::vector<std::string> texts;
+    for (const auto& [name, value] : variables)
+      texts.push_back(name + "=" + value);
+    std::vector<char*> envp;
+    for (std::string& text : texts)
+      envp.push_back(text.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> args{DIRECTORY_PROBE_PATH};
+    args.insert(args.end(), steps.begin(), steps.end());
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+      argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    int out[2];
+    ProbeRun run;
+    if (::pipe2(out, O_CLOEXEC) != 0)
+      return run;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    const auto started = std::chrono::steady_clock::now();
+    pid_t pid = -1;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    std::string output;
+    char chunk[4096];
+    ssize_t got;
+    while (spawned == 0 && (got = ::read(out[0], chunk, sizeof chunk)) > 0) {
+      output.append(chunk, static_cast<size_t>(got));
+      if (onOutput)
+        onOutput(output);
+    }
+    ::close(out[0]);
+    if (spawned == 0)
+      ::waitpid(pid, &run.status, 0);
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    size_t start = 0;
+    for (size_t end; (end = output.find('\n', start)) != std::string::npos; start = end + 1)
+      run.lines.push_back(output.substr(start, end - start));
+    return run;
+  }
+
+  TempDir home;
+  PrivateDirectory directory;
+  /// Called with everything the probe printed so far, as it comes.
+  std::function<void(const std::string&)> onOutput;
+};
+
+// ---- binding and identity ----
+
+struct BindCase {
+  const char* name;
+  std::function<std::string(const PrivateDirectory&)> config;
+  int whoami;
+  const char* notice;
+};
+
+TEST_F(LdapClientTest, BindsAsConfiguredAndFindsTheUsersEntry) {
+  const std::vector<BindCase> cases = {
+      {"simple bind with a password file",
+       [](const PrivateDirectory& d) {
+         return "backend ldap\nuri " + d.TcpUri() +
+                "\nbase dc=example,dc=org\nbind simple\nbinddn "
+                "uid=alice,ou=people,dc=example,dc=org\nbindpw_file " +
+                d.Folder() + "/slapd/alice.pw\n";
+       },
+       0, ""},
+      {"SASL EXTERNAL over ldapi",
+       [](const PrivateDirectory& d) {
+         return "backend ldap\nuri " + d.LdapiUri() +
+                "\nbase dc=example,dc=org\nbind sasl\nsasl_mech EXTERNAL\n";
+       },
+       0, ""},
+      {"a wrong password",
+       [](const PrivateDirectory& d) {
+         return "backend ldap\nuri " + d.TcpUri() +
+                "\nbind simple\nbinddn uid=alice,ou=people,dc=example,dc=org\nbindpw_file " +
+                d.Folder() + "/slapd/bob.pw\n";
+       },
+       kNWErrFailedAuthentication, "Invalid credentials (49)"},
+      {"a password file others may read",
+       [](const PrivateDirectory& d) {
+         ::chmod((d.Folder() + "/slapd/bob.pw").c_str(), 0644);
+         return "backend ldap\nuri " + d.TcpUri() +
+                "\nbind simple\nbinddn uid=bob,ou=people,dc=example,dc=org\nbindpw_file " +
+                d.Folder() + "/slapd/bob.pw\n";
+       },
+       kNWErrConfiguration, "others may read or change it"},
+      {"an unknown keyword",
+       [](const PrivateDirectory&) { return std::string("backend ldap\nbindpw /x\n"); },
+       kNWErrConfiguration, "line 2: unknown keyword \"bindpw\""},
+  };
+  for (const BindCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Configure("ws", c.config(directory));
+    const ProbeRun run = Probe("ws", {"whoami", "read"});
+    EXPECT_EQ(run.Code("whoami"), c.whoami);
+    if (c.whoami == 0) {
+      EXPECT_EQ(run.Rest("whoami"), std::string("0 ") + kAlice);
+      EXPECT_EQ(run.Code("read"), 0);
+      EXPECT_THAT(run.Values(), ElementsAre("Berlin"));
+    } else {
+      EXPECT_NE(run.Code("read"), 0);
+      EXPECT_THAT(run.Notices(), HasSubstr(c.notice));
+    }
+  }
+}
+
+// ---- values ----
+
+TEST_F(LdapClientTest, ChangesOnlyTheUsersOwnValuesAndMapsTheAnswers) {
+  Configure("alice", SimpleBind("alice"));
+  Configure("carol", SimpleBind("carol"));
+  const ProbeRun alice =
+      Probe("alice", {"add", "Welcomer.RunOnce=now", "add", "welcomer.runonce=NOW", "remove",
+                      "Welcomer.Missing", "add", "Welcomer.File.A=1 2", "remove",
+                      "Welcomer.File.A=1 2", "read"});
+  EXPECT_THAT(alice.All("add"), ElementsAre("0", std::to_string(kNWErrDuplicateValue), "0"));
+  EXPECT_THAT(alice.All("remove"), ElementsAre(std::to_string(kNWErrNoSuchValue), "0"));
+  EXPECT_THAT(alice.Values(), ElementsAre("Berlin", "Welcomer.RunOnce=now"));
+  // Answers the program expects of a directory are no news; only refusals are told.
+  EXPECT_EQ(alice.Notices(), "");
+  EXPECT_THAT(directory.Values("alice"), ElementsAre("Berlin", "Welcomer.RunOnce=now"));
+  EXPECT_THAT(directory.Values("bob"), ElementsAre("Hamburg"));
+
+  const ProbeRun carol = Probe("carol", {"read", "add", "Welcomer.X"});
+  EXPECT_THAT(carol.Values(), ElementsAre("Welcomer.RunOnce=seeded"));
+  EXPECT_EQ(carol.Code("add"), kNWErrNoAccess);
+  EXPECT_THAT(carol.Notices(),
+              AllOf(HasSubstr("add of \"Welcomer.X\""), HasSubstr("Insufficient access (50)")));
+  EXPECT_THAT(directory.Values("carol"), ElementsAre("Welcomer.RunOnce=seeded"));
+}
+
+TEST_F(LdapClientTest, ReadsValuesOverSeveralResultBuffersInOrder) {
+  Configure("alice", SimpleBind("alice"));
+  const ProbeRun run = Probe("alice", {"fill", "Welcomer.File./SHARE/PAGE", "300", "read"});
+  ASSERT_EQ(run.Code("fill"), 0);
+  EXPECT_EQ(run.Code("read"), 0);
+  const std::vector<std::string> values = run.Values();
+  ASSERT_EQ(values.size(), 301u);
+  EXPECT_EQ(values[0], "Berlin");
+  for (size_t i = 1; i < values.size(); ++i)
+    ASSERT_EQ(values[i], "Welcomer.File./SHARE/PAGE-" + std::to_string(i - 1));
+  EXPECT_GT(std::stoi(run.Rest("read").substr(2)), 1) << "all values fitted one buffer";
+}
+
+TEST_F(LdapClientTest, TwoRunsOfOneUserAtOnceLoseNothing) {
+  Configure("one", SimpleBind("alice"));
+  Configure("two", SimpleBind("alice"));
+  ProbeRun first;
+  std::thread other([&] { first = Probe("one", {"fill", "Welcomer.One", "25"}); });
+  const ProbeRun second = Probe("two", {"fill", "Welcomer.Two", "25"});
+  other.join();
+  EXPECT_EQ(first.Code("fill"), 0);
+  EXPECT_EQ(second.Code("fill"), 0);
+  EXPECT_EQ(directory.Values("alice").size(), 51u);
+}
+
+// ---- a server that is not there, silent, or goes away ----
+
+TEST_F(LdapClientTest, NothingListeningFailsAtOnce) {
+  Configure("alice",
+            SimpleBind("alice", "ldap://127.0.0.1:" + std::to_string(FreePort())) + "cache no\n");
+  const ProbeRun run = Probe("alice", {"whoami", "read", "add", "Welcomer.X"});
+  EXPECT_EQ(run.Code("whoami"), kNWErrServerDown);
+  EXPECT_NE(run.Code("read"), 0);
+  EXPECT_NE(run.Code("add"), 0);
+  EXPECT_LT(run.seconds, 1.0);
+  EXPECT_THAT(run.Notices(), HasSubstr("No state"));
+}
+
+TEST_F(LdapClientTest, ASilentServerCostsOneTimeoutPerRun) {
+  // Accepted by the kernel and never read: the bind waits for an answer that never comes.
+  const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(listener, 16), 0);
+  ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  Configure("alice",
+            SimpleBind("alice", "ldap://127.0.0.1:" + std::to_string(ntohs(address.sin_port)),
+                       "cache no\n"));
+  const ProbeRun run = Probe("alice", {"whoami", "read", "add", "Welcomer.X", "read"});
+  ::close(listener);
+  EXPECT_EQ(run.Code("whoami"), kNWErrTimeout);
+  EXPECT_NE(run.Code("add"), 0);
+  EXPECT_GE(run.seconds, 1.9);
+  EXPECT_LT(run.seconds, 3.0) << "more than the timeout of 2 s and a second";
+}
+
+TEST_F(LdapClientTest, AServerStoppedMidSessionIsNotWaitedFor) {
+  Configure("alice", SimpleBind("alice", "", "cache no\n"));
+  const std::string resume = home / "resume";
+  onOutput = [&](const std::string& output) {
+    if (output.find("read 0") != std::string::npos && directory.Running()) {
+      directory.Stop();
+      std::ofstream(resume) << "go";
+    }
+  };
+  const ProbeRun run = Probe("alice", {"read", "wait", resume, "add", "Welcomer.X", "read"});
+  EXPECT_EQ(run.Code("add"), kNWErrServerDown);
+  EXPECT_LT(run.seconds, 1.5);
+}
+
+}  // namespace
+}  // namespace welcomer::testing
