@@ -47,6 +47,53 @@ bool PortIsFree(int port) {
   return free;
 }
 
+// Starts `argv` as a child with `extra` added to this process's environment and its standard
+// error going to `log`; -1 when it cannot be started.
+pid_t Spawn(const std::vector<std::string>& args, const std::map<std::string, std::string>& extra,
+            const std::string& log) {
+  std::vector<std::string> texts;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string text = *entry;
+    if (extra.count(text.substr(0, text.find('='))) == 0)
+      texts.push_back(text);
+  }
+  for (const auto& [name, value] : extra)
+    texts.push_back(name + "=" + value);
+  std::vector<char*> envp;
+  for (std::string& text : texts)
+    envp.push_back(text.data());
+  envp.push_back(nullptr);
+  std::vector<std::string> copies = args;
+  std::vector<char*> argv;
+  for (std::string& arg : copies)
+    argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+  pid_t pid = -1;
+  const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  return spawned == 0 ? pid : -1;
+}
+
+void StopChild(pid_t& pid) {
+  if (pid <= 0)
+    return;
+  ::kill(pid, SIGTERM);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  pid = -1;
+}
+
+std::string EnvironmentPrefix(const std::map<std::string, std::string>& variables) {
+  std::string prefix;
+  for (const auto& [name, value] : variables)
+    prefix += value.empty() ? "unset " + name + "; " : "export " + name + "='" + value + "'; ";
+  return prefix;
+}
+
 }  // namespace
 
 std::string CurrentAccountName() {
@@ -80,20 +127,78 @@ std::string Capture(const std::string& command) {
   return ::pclose(pipe) == 0 ? output : std::string();
 }
 
-PrivateDirectory::PrivateDirectory() {
+PrivateDirectory::PrivateDirectory(bool kerberos) : kerberos_(kerberos) {
   // The ldapi socket must be reachable by whoever the client runs as.
   ::chmod(folder_.path().c_str(), 0711);
-  const std::string script =
-      std::string(WELCOMER_TEST_SOURCE_DIR) + "/tests/ldap/make_directory.sh";
-  const std::string command = script + " " + folder_.path() + "/slapd " + CurrentAccountName() +
-                              " " + std::to_string(::getuid()) + " >/dev/null 2>&1";
+  const std::string scripts = std::string(WELCOMER_TEST_SOURCE_DIR) + "/tests/ldap/";
+  const std::string command = scripts + "make_directory.sh " + folder_.path() + "/slapd " +
+                              CurrentAccountName() + " " + std::to_string(::getuid()) +
+                              " >/dev/null 2>&1";
   if (std::system(command.c_str()) != 0)
+    return;
+  if (kerberos_ && !StartKdc())
     return;
   Start();
 }
 
 PrivateDirectory::~PrivateDirectory() {
   Stop();
+  StopChild(kdcPid_);
+}
+
+bool PrivateDirectory::StartKdc() {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const int port = FreePort();
+    const std::string realm = folder_.path() + "/krb" + std::to_string(attempt);
+    if (std::system((std::string(WELCOMER_TEST_SOURCE_DIR) + "/tests/ldap/make_realm.sh " + realm +
+                     " " + std::to_string(port) + " >/dev/null 2>&1")
+                        .c_str()) != 0)
+      return false;
+    ::symlink(realm.c_str(), (folder_.path() + "/krb").c_str());
+    kdcPid_ =
+        Spawn({"krb5kdc", "-n", "-r", "EXAMPLE.TEST"},
+              {{"KRB5_CONFIG", realm + "/krb5.conf"}, {"KRB5_KDC_PROFILE", realm + "/kdc.conf"}},
+              realm + "/kdc.stderr");
+    // Ready when it hands out a ticket; that ticket is also the one the tests bind with.
+    for (int wait = 0; wait < 80 && kdcPid_ > 0; ++wait) {
+      if (!KerberosClient().empty())
+        return true;
+      int status = 0;
+      if (::waitpid(kdcPid_, &status, WNOHANG) == kdcPid_)
+        kdcPid_ = -1;
+      std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    StopChild(kdcPid_);
+    ::unlink((folder_.path() + "/krb").c_str());
+  }
+  return false;
+}
+
+std::map<std::string, std::string> PrivateDirectory::ServerEnvironment() const {
+  if (!kerberos_)
+    return {};
+  const std::string realm = folder_.path() + "/krb";
+  return {{"KRB5_CONFIG", realm + "/krb5.conf"},
+          {"KRB5_KTNAME", "FILE:" + realm + "/ldap.keytab"},
+          {"KRB5RCACHEDIR", realm}};
+}
+
+std::map<std::string, std::string> PrivateDirectory::KerberosClient() const {
+  if (!kerberos_)
+    return {};
+  const std::string realm = folder_.path() + "/krb";
+  std::ofstream(folder_.path() + "/ldap.conf") << "SASL_NOCANON on\n";
+  std::map<std::string, std::string> variables = {
+      {"KRB5_CONFIG", realm + "/krb5.conf"},
+      {"KRB5CCNAME", "FILE:" + folder_.path() + "/cc_alice"},
+      {"LDAPCONF", folder_.path() + "/ldap.conf"},
+      {"LDAPRC", "no-ldaprc"},
+      {"LDAPNOINIT", ""}};
+  const std::string kinit =
+      EnvironmentPrefix(variables) + "echo alicepw | kinit alice >/dev/null 2>&1";
+  if (std::system(kinit.c_str()) != 0)
+    return {};
+  return variables;
 }
 
 std::string PrivateDirectory::LdapiUri() const {
@@ -108,18 +213,10 @@ bool PrivateDirectory::Start() {
       port_ = FreePort();
     const std::string conf = folder_.path() + "/slapd/slapd.conf";
     const std::string urls = TcpUri() + "/ " + LdapiUri();
-    const char* argv[] = {"slapd", "-d", "none", "-f", conf.c_str(), "-h", urls.c_str(), nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, (folder_.path() + "/slapd.log").c_str(),
-                                     O_WRONLY | O_CREAT | O_APPEND, 0600);
-    pid_t pid = -1;
-    const int spawned =
-        posix_spawnp(&pid, "slapd", &actions, nullptr, const_cast<char* const*>(argv), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
+    pid_ = Spawn({"slapd", "-d", "none", "-f", conf, "-h", urls}, ServerEnvironment(),
+                 folder_.path() + "/slapd.log");
+    if (pid_ <= 0)
       return false;
-    pid_ = pid;
     // Asked on its own socket: a TCP probe could be answered by someone else's server.
     const std::string probe = "LDAPNOINIT=1 ldapwhoami -x -H '" + LdapiUri() + "' >/dev/null 2>&1";
     for (int wait = 0; wait < 200; ++wait) {
@@ -138,12 +235,7 @@ bool PrivateDirectory::Start() {
 }
 
 void PrivateDirectory::Stop() {
-  if (pid_ <= 0)
-    return;
-  ::kill(pid_, SIGTERM);
-  int status = 0;
-  ::waitpid(pid_, &status, 0);
-  pid_ = -1;
+  StopChild(pid_);
 }
 
 std::vector<std::string> PrivateDirectory::Values(const std::string& user) const {

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -11,10 +12,11 @@ namespace welcomer::testing {
 
 /// A private slapd on loopback, laid out by make_directory.sh in a folder of its own and run as
 /// this process's child: TCP on a free port below the ephemeral range, and an ldapi socket.
-/// Stopped by its PID when the object goes.
+/// Stopped by its PID when the object goes. With `kerberos`, a private KDC of the realm
+/// EXAMPLE.TEST (make_realm.sh) runs beside it, and slapd takes GSSAPI binds of its principals.
 class PrivateDirectory {
  public:
-  PrivateDirectory();
+  explicit PrivateDirectory(bool kerberos = false);
   ~PrivateDirectory();
   PrivateDirectory(const PrivateDirectory&) = delete;
   PrivateDirectory& operator=(const PrivateDirectory&) = delete;
@@ -32,11 +34,20 @@ class PrivateDirectory {
   std::vector<std::string> Values(const std::string& user) const;
   /// Adds a value to "l" of uid=<user>,ou=people as the administrator.
   bool AddValue(const std::string& user, const std::string& value) const;
+  /// What a client needs to bind as alice with GSSAPI: her ticket (taken with kinit here), the
+  /// realm's krb5.conf, and an ldap.conf that turns host-name canonicalisation off. An empty
+  /// value stands for a variable to unset. Empty without a KDC or when kinit fails.
+  std::map<std::string, std::string> KerberosClient() const;
 
  private:
   TempDir folder_;
+  bool StartKdc();
+  std::map<std::string, std::string> ServerEnvironment() const;
+
   int port_ = 0;
   pid_t pid_ = -1;
+  bool kerberos_ = false;
+  pid_t kdcPid_ = -1;
 };
 
 /// The account name the tests run as.

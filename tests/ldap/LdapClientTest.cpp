@@ -100,8 +100,12 @@ class LdapClientTest : public ::testing::Test {
     variables["XDG_CONFIG_HOME"] = home / workstation + "/config";
     variables["XDG_STATE_HOME"] = home / workstation + "/state";
     variables["LDAPNOINIT"] = "1";
-    for (const auto& [name, value] : environment)
-      variables[name] = value;
+    for (const auto& [name, value] : environment) {
+      if (value.empty())
+        variables.erase(name);
+      else
+        variables[name] = value;
+    }
     std::vector<std::string> texts;
     for (const auto& [name, value] : variables)
       texts.push_back(name + "=" + value);
@@ -210,6 +214,26 @@ TEST_F(LdapClientTest, BindsAsConfiguredAndFindsTheUsersEntry) {
       EXPECT_THAT(run.Notices(), HasSubstr(c.notice));
     }
   }
+}
+
+TEST_F(LdapClientTest, BindsWithTheUsersKerberosTicket) {
+  PrivateDirectory kerberos(true);
+  ASSERT_TRUE(kerberos.Running()) << "the KDC or slapd did not start";
+  const std::map<std::string, std::string> ticket = kerberos.KerberosClient();
+  ASSERT_FALSE(ticket.empty()) << "kinit failed";
+  // localhost, not 127.0.0.1: the service principal is ldap/localhost.
+  Configure("ws", "backend ldap\nuri " + kerberos.LocalhostUri() +
+                      "\nbase dc=example,dc=org\nsasl_mech GSSAPI\n");
+  const ProbeRun run = Probe("ws", {"whoami", "add", "Welcomer.Kerberos"}, ticket);
+  EXPECT_EQ(run.Rest("whoami"), std::string("0 ") + kAlice) << run.Notices();
+  EXPECT_EQ(run.Code("add"), 0);
+  EXPECT_THAT(kerberos.Values("alice"), ElementsAre("Berlin", "Welcomer.Kerberos"));
+
+  std::map<std::string, std::string> noTicket = ticket;
+  noTicket["KRB5CCNAME"] = "FILE:" + home / "no-ticket";
+  const ProbeRun without = Probe("ws", {"whoami"}, noTicket);
+  EXPECT_EQ(without.Code("whoami"), kNWErrFailedAuthentication);
+  EXPECT_THAT(without.Notices(), HasSubstr("SASL GSSAPI bind"));
 }
 
 // ---- values ----
