@@ -3,7 +3,6 @@
 #include <limits>
 
 #include "client/ClientErrors.h"
-#include "client/ConfiguredBackend.h"
 
 namespace welcomer::client {
 namespace {
@@ -50,7 +49,7 @@ ClientState& ClientState::Instance() {
 
 DirectoryBackend& ClientState::Backend() {
   if (!backend_)
-    backend_ = CreateConfiguredBackend();
+    backend_ = CreateDefaultBackend();
   return *backend_;
 }
 

@@ -104,7 +104,8 @@ class DirectoryBackend {
   virtual int32_t ObjectId(const DirectoryName& object, uint32_t& id) = 0;
 };
 
-/// The backend of this process: the embedded database of the current user.
+/// The backend of this process: the embedded database of the current user, or the
+/// organisation's directory when welcomer/directory.conf chooses it.
 std::unique_ptr<DirectoryBackend> CreateDefaultBackend();
 
 }  // namespace welcomer::client

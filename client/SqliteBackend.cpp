@@ -1,19 +1,16 @@
 #include "client/SqliteBackend.h"
 
-#include <fcntl.h>
 #include <pwd.h>
-#include <sqlite3.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
+#include <string_view>
 #include <thread>
 #include <utility>
 
 #include "client/ClientErrors.h"
+#include "client/SqliteDatabase.h"
+#include "platform/StateFolder.h"
 
 namespace welcomer::client {
 namespace {
@@ -41,204 +38,15 @@ CREATE TABLE attribute_values(
 CREATE UNIQUE INDEX attribute_values_unique ON attribute_values(object_id, attribute, match_key);
 )sql";
 
-int32_t FromSqlite(int rc) {
-  switch (rc & 0xFF) {
-    case SQLITE_OK:
-      return 0;
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-      return kNWErrStoreBusy;
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-      return kNWErrInconsistentDatabase;
-    case SQLITE_READONLY:
-      return kNWErrNoAccess;
-    case SQLITE_NOMEM:
-      return kNWErrNotEnoughMemory;
-    case SQLITE_CONSTRAINT:
-      return kNWErrDuplicateValue;
-    default:
-      return kNWErrStoreUnavailable;
-  }
-}
-
-class Statement {
- public:
-  Statement(sqlite3* db, const char* sql) : rc_(sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr)) {}
-  ~Statement() { sqlite3_finalize(stmt_); }
-  Statement(const Statement&) = delete;
-  Statement& operator=(const Statement&) = delete;
-
-  bool Ok() const { return rc_ == SQLITE_OK; }
-  int PrepareResult() const { return rc_; }
-  Statement& Bind(int index, sqlite3_int64 value) {
-    Keep(sqlite3_bind_int64(stmt_, index, value));
-    return *this;
-  }
-  Statement& BindText(int index, const std::string& text) {
-    Keep(sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()),
-                           SQLITE_TRANSIENT));
-    return *this;
-  }
-  Statement& BindBlob(int index, const std::string& bytes) {
-    Keep(sqlite3_bind_blob(stmt_, index, bytes.data(), static_cast<int>(bytes.size()),
-                           SQLITE_TRANSIENT));
-    return *this;
-  }
-  /// SQLITE_ROW, SQLITE_DONE or an error.
-  int Step() {
-    if (rc_ != SQLITE_OK)
-      return rc_;
-    return sqlite3_step(stmt_);
-  }
-  sqlite3_int64 Int(int column) { return sqlite3_column_int64(stmt_, column); }
-  std::string Text(int column) {
-    const void* data = sqlite3_column_blob(stmt_, column);
-    int size = sqlite3_column_bytes(stmt_, column);
-    return data ? std::string(static_cast<const char*>(data), static_cast<size_t>(size))
-                : std::string();
-  }
-  void Reset() {
-    sqlite3_reset(stmt_);
-    sqlite3_clear_bindings(stmt_);
-  }
-
- private:
-  void Keep(int rc) {
-    if (rc_ == SQLITE_OK && rc != SQLITE_OK)
-      rc_ = rc;
-  }
-  sqlite3_stmt* stmt_ = nullptr;
-  int rc_;
-};
-
-class Database {
- public:
-  ~Database() {
-    if (db_ != nullptr)
-      sqlite3_close_v2(db_);
-  }
-  sqlite3* Handle() const { return db_; }
-  sqlite3** Out() { return &db_; }
-
-  int Exec(const char* sql) { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr); }
-  int QueryInt(const char* sql, sqlite3_int64& value) {
-    Statement statement(db_, sql);
-    int rc = statement.Step();
-    if (rc != SQLITE_ROW)
-      return rc == SQLITE_DONE ? SQLITE_CORRUPT : rc;
-    value = statement.Int(0);
-    return SQLITE_OK;
-  }
-  int QueryText(const char* sql, std::string& value) {
-    Statement statement(db_, sql);
-    int rc = statement.Step();
-    if (rc != SQLITE_ROW)
-      return rc == SQLITE_DONE ? SQLITE_CORRUPT : rc;
-    value = statement.Text(0);
-    return SQLITE_OK;
-  }
-
- private:
-  sqlite3* db_ = nullptr;
-};
-
-// Ends a transaction that is still open when a call leaves early.
-class Transaction {
- public:
-  explicit Transaction(Database& db) : db_(db) {}
-  ~Transaction() {
-    if (open_)
-      db_.Exec("ROLLBACK");
-  }
-  int Begin(bool write) {
-    int rc = db_.Exec(write ? "BEGIN IMMEDIATE" : "BEGIN");
-    open_ = rc == SQLITE_OK;
-    return rc;
-  }
-  int Commit() {
-    int rc = db_.Exec("COMMIT");
-    if (rc == SQLITE_OK)
-      open_ = false;
-    return rc;
-  }
-
- private:
-  Database& db_;
-  bool open_ = false;
-};
-
-std::string HomeFolder() {
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] == '/')
-    return home;
-  struct passwd* entry = ::getpwuid(::getuid());
-  if (entry != nullptr && entry->pw_dir != nullptr)
-    return entry->pw_dir;
-  return std::string();
-}
-
-// Makes every missing folder of `path` with mode 0700, as the folders of per-user state should
-// be; folders that exist are left as the user has them.
-int32_t EnsureFolder(const std::string& path) {
-  if (path.empty() || path[0] != '/')
-    return kNWErrStoreUnavailable;
-  size_t position = 1;
-  while (position <= path.size()) {
-    size_t slash = path.find('/', position);
-    if (slash == std::string::npos)
-      slash = path.size();
-    const std::string prefix = path.substr(0, slash);
-    position = slash + 1;
-    if (prefix.empty() || prefix.back() == '/')
-      continue;
-    struct stat info;
-    if (::stat(prefix.c_str(), &info) == 0) {
-      if (!S_ISDIR(info.st_mode))
-        return kNWErrStoreUnavailable;
-      continue;
-    }
-    if (errno != ENOENT)
-      return kNWErrStoreUnavailable;
-    if (::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST)
-      return kNWErrStoreUnavailable;
-    ::chmod(prefix.c_str(), 0700);
-  }
-  return 0;
-}
-
-// Makes the file with mode 0600 unless it is there. `empty` tells whether it holds no bytes, so
-// that it may be set up; anything else must look like an SQLite file before SQLite may open it
-// for writing.
+// Anything else at the database's path must look like an SQLite file before SQLite may open it
+// for writing. `empty` tells whether the file holds no bytes yet, so that it may be set up.
 int32_t PrepareFile(const std::string& path, bool& empty) {
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (fd >= 0) {
-    ::fchmod(fd, 0600);
-    ::close(fd);
-    empty = true;
-    return 0;
-  }
-  if (errno != EEXIST)
+  constexpr std::string_view kHeader("SQLite format 3\0", 16);
+  const StateFile file = PrepareStateFile(path, kHeader.size());
+  if (!file.usable)
     return kNWErrStoreUnavailable;
-  // Non-blocking, so that a pipe put in its place cannot hang the login.
-  fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0)
-    return kNWErrStoreUnavailable;
-  struct stat info;
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    return kNWErrStoreUnavailable;
-  }
-  char header[16];
-  ssize_t got = ::read(fd, header, sizeof header);
-  ::close(fd);
-  if (got == 0) {
-    empty = true;
-    return 0;
-  }
-  empty = false;
-  if (got != static_cast<ssize_t>(sizeof header) ||
-      std::memcmp(header, "SQLite format 3", sizeof header) != 0)
+  empty = file.head.empty();
+  if (!empty && file.head != kHeader)
     return kNWErrInconsistentDatabase;
   return 0;
 }
@@ -298,11 +106,11 @@ int32_t Open(const std::string& path, Database& db) {
   const size_t slash = path.rfind('/');
   if (slash == std::string::npos)
     return kNWErrStoreUnavailable;
-  int32_t result = EnsureFolder(path.substr(0, slash));
-  if (result != 0)
-    return result;
+  std::string reason;
+  if (!PrepareStateFolder(path.substr(0, slash), reason))
+    return kNWErrStoreUnavailable;
   bool empty = false;
-  result = PrepareFile(path, empty);
+  int32_t result = PrepareFile(path, empty);
   if (result != 0)
     return result;
 
@@ -543,19 +351,8 @@ int32_t BeginOnObject(const std::string& path, const DirectoryName& user, const 
 }  // namespace
 
 std::string StateDatabasePath() {
-  std::string base;
-  const char* state = std::getenv("XDG_STATE_HOME");
-  if (state != nullptr && state[0] == '/') {
-    base = state;
-  } else {
-    const std::string home = HomeFolder();
-    if (home.empty())
-      return std::string();
-    base = home + "/.local/state";
-  }
-  while (base.size() > 1 && base.back() == '/')
-    base.pop_back();
-  return base + "/welcomer/directory.sqlite3";
+  const std::string folder = StateFolderPath();
+  return folder.empty() ? std::string() : folder + "/directory.sqlite3";
 }
 
 Account CurrentProcessAccount() {
@@ -662,41 +459,6 @@ int32_t SqliteBackend::ObjectId(const DirectoryName& object, uint32_t& id) {
     return result;
   id = static_cast<uint32_t>(found);
   return 0;
-}
-
-bool IsStringSyntax(uint32_t syntax) {
-  switch (syntax) {
-    case kSynDistName:
-    case kSynCeString:
-    case kSynCiString:
-    case kSynPrString:
-    case kSynNuString:
-    case kSynClassName:
-      return true;
-    default:
-      return false;
-  }
-}
-
-bool IsWordSyntax(uint32_t syntax) {
-  switch (syntax) {
-    case kSynBoolean:
-    case kSynInteger:
-    case kSynCounter:
-    case kSynTime:
-    case kSynInterval:
-      return true;
-    default:
-      return false;
-  }
-}
-
-bool IgnoresCase(uint32_t syntax) {
-  return IsStringSyntax(syntax) && syntax != kSynCeString;
-}
-
-std::unique_ptr<DirectoryBackend> CreateDefaultBackend() {
-  return std::make_unique<SqliteBackend>(CurrentProcessAccount(), std::string());
 }
 
 }  // namespace welcomer::client

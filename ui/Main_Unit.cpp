@@ -59,7 +59,7 @@ QIcon PrinterGlyph() {
 }
 
 QString FromPath(const std::string& path) {
-  return DecodePageText(QByteArray::fromStdString(path)).text;
+  return DecodeShortText(path);
 }
 
 }  // namespace
@@ -286,22 +286,14 @@ void TMain::ShowTextPage(const std::string& path, const QByteArray& bytes) {
   // Counted at the width the area has now, with the scroll bar the last text page gave it.
   const QStringList lines = DisplayedMemoLines();
   displayedLines_ = static_cast<int>(lines.size());
-  // The alignment test works on the line's bytes as they stand in the file.
-  SetRightJustified(
-      IsHighCharText(EncodePageText(FirstNonEmptyLine(lines), decoded.encoding).toStdString()));
+  SetRightJustified(LineIsRightJustified(FirstNonEmptyLine(lines).toStdString(), decoded.encoding));
   Memo->setVerticalScrollBarPolicy(displayedLines_ >= kScrollBarLineCount ? Qt::ScrollBarAlwaysOn
                                                                           : Qt::ScrollBarAlwaysOff);
   Memo->setToolTip(FromPath(path));
 }
 
 bool TMain::IsHighCharText(std::string_view text) {
-  text = text.substr(0, 255);
-  if (text.empty())
-    return false;
-  unsigned sum = 0;
-  for (const char c : text)
-    sum += static_cast<unsigned char>(c);
-  return static_cast<double>(sum) / static_cast<double>(text.size()) > 127.0;
+  return welcomer::IsHighCharText(text);
 }
 
 void TMain::FormShow() {

@@ -84,8 +84,8 @@ class TMain : public QDialog {
   void FormClose();
 
   /// True when the mean of the text's byte values, over at most its first 255 bytes, is above
-  /// 127: a line mostly in the upper half of an 8-bit code page (or in a script UTF-8 writes
-  /// with high bytes only) is set against the right margin.
+  /// 127: a line mostly in the upper half of an 8-bit code page. It decides the alignment of
+  /// text whose encoding nothing identified; other text goes by its first strong character.
   static bool IsHighCharText(std::string_view text);
 
   /// The lines of the text area as it displays them now, at its present width.

@@ -5,7 +5,7 @@
 namespace welcomer {
 
 QString DecodeMessage(const std::string& text) {
-  return DecodePageText(QByteArray::fromStdString(text)).text;
+  return DecodeShortText(text);
 }
 
 BoxRequest RequestFor(BoxKind kind, const std::string& text) {

@@ -3,24 +3,24 @@
 #include <QByteArray>
 #include <QString>
 
+#include <string>
+
+#include "ui/PageDecoding.h"
+
 namespace welcomer {
 
-/// How the bytes of a text page were read.
-enum class PageEncoding { kUtf8, kWindows1252 };
-
+/// A text page as the window shows it.
 struct DecodedText {
   QString text;
   PageEncoding encoding = PageEncoding::kUtf8;
 };
 
-/// Decodes a file's bytes: as UTF-8 when they are valid UTF-8 (a leading byte-order mark is
-/// dropped), otherwise as Windows-1252, whose five unassigned codes stand for themselves as in
-/// Latin-1. Line breaks stay as they are.
+/// The text of a page file's bytes, read as DecodePage reads it. Line breaks stay as they are.
 DecodedText DecodePageText(const QByteArray& bytes);
 
-/// The bytes that `text` stands for in `encoding`: the inverse of DecodePageText for every text
-/// it produced. A character Windows-1252 cannot hold becomes "?".
-QByteArray EncodePageText(const QString& text, PageEncoding encoding);
+/// A file name or a message of the program: UTF-8 when it is valid UTF-8, otherwise
+/// Windows-1252.
+QString DecodeShortText(const std::string& text);
 
 /// The text with every "\r\n" and every lone "\r" turned into "\n".
 QString NormaliseLineBreaks(QString text);

@@ -167,16 +167,18 @@ INSTANTIATE_TEST_SUITE_P(
     kRowName);
 
 struct AlignRow : NamedRow {
-  std::string text;
+  std::string bytes;
+  const char* shown;  // the text as the area holds it
   bool right;
 };
 
 class AlignmentTest : public WindowFixture, public ::testing::WithParamInterface<AlignRow> {};
 
 TEST_P(AlignmentTest, FollowsTheFirstNonEmptyLine) {
-  AddPage("a.txt", GetParam().text);
+  AddPage("a.txt", GetParam().bytes);
   AddPage("b.txt", "left");
   TMain& main = Open();
+  EXPECT_EQ(main.Memo->toPlainText(), QString::fromUtf8(GetParam().shown));
   EXPECT_EQ(main.RightJustified(), GetParam().right);
   QTextDocument* document = main.Memo->document();
   const Qt::Alignment alignment = document->defaultTextOption().alignment();
@@ -195,13 +197,27 @@ TEST_P(AlignmentTest, FollowsTheFirstNonEmptyLine) {
   EXPECT_FALSE(document->defaultTextOption().alignment() & Qt::AlignRight);
 }
 
+const char kHebrewLine[] =
+    "\xe1\xf8\xe5\xeb\xe9\xed\x20\xe4\xe1\xe0\xe9\xed\x20\xec\xf8\xf9\xfa\x20\xe4\xe7\xe1\xf8"
+    "\xe4\x2e\x20\xe0\xf0\xe0\x20\xf9\xee\xf8\xe5\x20\xe0\xfa\x20\xe4\xf2\xe1\xe5\xe3\xe4\x20"
+    "\xf9\xec\xeb\xed\x20\xec\xf4\xf0\xe9\x20\xe4\xf9\xf2\xe4\x20\xf9\xf9\x20\xe1\xf2\xf8\xe1\x2e";
+
 INSTANTIATE_TEST_SUITE_P(
     Rows, AlignmentTest,
-    ::testing::Values(AlignRow{"HebrewUtf8", "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D\nab", true},
-                      AlignRow{"LeadingEmptyLinesSkipped", "\n\n\r\n\xF9\xEC\xE5\xED\nab", true},
-                      AlignRow{"FirstNonEmptyLineDecides",
-                               "\nabc\n\xF9\xEC\xE5\xED\xF9\xEC\xE5\xED", false},
-                      AlignRow{"OnlyEmptyLines", "\n\n\n", false}),
+    ::testing::Values(
+        // UTF-8 writes every Cyrillic letter with bytes above 127; the letters are still
+        // left-to-right.
+        AlignRow{"RussianUtf8", "Добро пожаловать\nв сеть", "Добро пожаловать\nв сеть", false},
+        AlignRow{"HebrewUtf8", "שלום\nab", "שלום\nab", true},
+        AlignRow{"Windows1255", std::string(kHebrewLine) + "\r\nab",
+                 "ברוכים הבאים לרשת החברה. אנא שמרו את העבודה שלכם לפני השעה שש בערב.\nab", true},
+        AlignRow{"LeadingEmptyLinesSkipped", "\n\n\r\n\xF9\xEC\xE5\xED\nab", "\n\n\nשלום\nab",
+                 true},
+        AlignRow{"FirstNonEmptyLineDecides", "\nabc\n\xF9\xEC\xE5\xED\xF9\xEC\xE5\xED",
+                 "\nabc\nשלוםשלום", false},
+        // Too little to identify: read as Windows-1252 and aligned by the mean of its bytes.
+        AlignRow{"UnidentifiedGoesByBytes", "\xE9\xE8\xE0", "éèà", true},
+        AlignRow{"OnlyEmptyLines", "\n\n\n", "\n\n", false}),
     kRowName);
 
 struct UnshowableRow : NamedRow {

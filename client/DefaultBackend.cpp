@@ -1,7 +1,11 @@
-#include "client/ConfiguredBackend.h"
+// The backend of this process, as welcomer/directory.conf chooses: the embedded directory when
+// there is no file or it says `backend sqlite`, the organisation's LDAP directory for `backend
+// ldap`. A file that cannot be read or parsed gives a backend that serves no state, and a notice
+// that says why, rather than a guess.
 
 #include "client/ClientErrors.h"
 #include "client/ClientNotices.h"
+#include "client/DirectoryBackend.h"
 #include "client/DirectoryConfig.h"
 #include "client/LdapBackend.h"
 #include "client/SqliteBackend.h"
@@ -35,7 +39,7 @@ class UnavailableBackend : public DirectoryBackend {
 
 }  // namespace
 
-std::unique_ptr<DirectoryBackend> CreateConfiguredBackend() {
+std::unique_ptr<DirectoryBackend> CreateDefaultBackend() {
   DirectoryConfig config;
   std::string error;
   if (!LoadDirectoryConfig(config, error)) {
@@ -43,7 +47,7 @@ std::unique_ptr<DirectoryBackend> CreateConfiguredBackend() {
     return std::make_unique<UnavailableBackend>(CurrentProcessAccount(), kNWErrConfiguration);
   }
   if (config.backend == DirectoryConfig::Backend::kSqlite)
-    return CreateDefaultBackend();
+    return std::make_unique<SqliteBackend>(CurrentProcessAccount(), std::string());
   Account account = CurrentProcessAccount();
   auto server = CreateLdapServer(config, account.name);
   return std::make_unique<LdapBackend>(std::move(config), std::move(account), std::move(server),

@@ -1,0 +1,133 @@
+#include <unicode/ucnv.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "ui/PageDecoding.h"
+
+namespace welcomer {
+namespace {
+
+using namespace std::string_literals;
+
+// The UTF-8 text as a file written in `codePage` holds it.
+std::string Encoded(const char* codePage, const std::string& utf8) {
+  std::string bytes(utf8.size() * 4 + 8, '\0');
+  UErrorCode status = U_ZERO_ERROR;
+  const int32_t length =
+      ucnv_convert(codePage, "UTF-8", bytes.data(), static_cast<int32_t>(bytes.size()), utf8.data(),
+                   static_cast<int32_t>(utf8.size()), &status);
+  EXPECT_TRUE(U_SUCCESS(status)) << codePage;
+  bytes.resize(static_cast<size_t>(length));
+  return bytes;
+}
+
+const std::string kRussian =
+    "Добро пожаловать в сеть компании. Пожалуйста, сохраните свою работу до шести часов "
+    "вечера, потому что сервер будет перезагружен.\r\n";
+const std::string kHebrew =
+    "ברוכים הבאים לרשת החברה. אנא שמרו את העבודה שלכם לפני השעה שש בערב, כי השרת יופעל "
+    "מחדש.\n";
+const std::string kJapanese = "こんにちは、今夜サーバーを再起動します。作業を保存してください。";
+
+TEST(DecodePage, ReadsUtf8ThenWhatTheDetectorIsSureOfThenWindows1252) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::string text;
+    PageEncoding encoding;
+    const char* codePage;
+  } rows[] = {
+      {"Utf8", kRussian, kRussian, PageEncoding::kUtf8, "UTF-8"},
+      {"Utf8ByteOrderMarkDropped", "\xEF\xBB\xBF" + kHebrew, kHebrew, PageEncoding::kUtf8, "UTF-8"},
+      {"Windows1251", Encoded("windows-1251", kRussian), kRussian, PageEncoding::kDetected,
+       "windows-1251"},
+      // Named ISO-8859-8 by the detector; the Windows page also holds the vowel points.
+      {"Windows1255", Encoded("windows-1255", kHebrew + "בְּ"), kHebrew + "בְּ",
+       PageEncoding::kDetected, "windows-1255"},
+      {"ShiftJis", Encoded("Shift_JIS", kJapanese), kJapanese, PageEncoding::kDetected,
+       "Shift_JIS"},
+      {"Utf16WithByteOrderMark", "\xFF\xFE"s + Encoded("UTF-16LE", "Hello\nworld\n"),
+       "Hello\nworld\n", PageEncoding::kDetected, "UTF-16LE"},
+      {"Latin1IsWindows1252",
+       "Herr M\xFCller, Gr\xFC\xDF"
+       "e aus M\xFCnchen",
+       "Herr Müller, Grüße aus München", PageEncoding::kDetected, "windows-1252"},
+      // The detector takes this for KOI8-R; one accented letter is too little to go by.
+      {"OneAccentIsNotEnough", "BMW \xE9", "BMW é", PageEncoding::kWindows1252, "windows-1252"},
+      {"UnassignedCodesStandForThemselves", "\x81\x8D\x8F\x90\x9D\x80",
+       "\u0081\u008D\u008F\u0090\u009D€", PageEncoding::kWindows1252, "windows-1252"},
+      {"EncodedSurrogateIsNotUtf8", "\xED\xA0\x80", "\u00ED\u00A0\u20AC",
+       PageEncoding::kWindows1252, "windows-1252"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const DecodedPage page = DecodePage(row.bytes);
+    EXPECT_EQ(page.text, row.text);
+    EXPECT_EQ(page.encoding, row.encoding);
+    EXPECT_EQ(page.codePage, row.codePage);
+    if (page.encoding == PageEncoding::kWindows1252) {
+      EXPECT_EQ(EncodeWindows1252(page.text), row.bytes) << "bytes must come back as they were";
+    }
+  }
+}
+
+TEST(DecodePage, DetectsOnTheBeginningOfALargeFile) {
+  std::string text;
+  while (text.size() < 200 * 1024)
+    text += kRussian;
+  const DecodedPage page = DecodePage(Encoded("windows-1251", text));
+  EXPECT_EQ(page.codePage, "windows-1251");
+  EXPECT_EQ(page.text, text);
+}
+
+TEST(PageKindOf, TellsPicturesByTheirSignature) {
+  const struct {
+    std::string bytes;
+    PageKind kind;
+  } rows[] = {
+      {"BM", PageKind::kBitmap},
+      {"BMW drivers", PageKind::kBitmap},
+      {"\x89PNG\r\n\x1A\n\0\0", PageKind::kPng},
+      {"\x89PNG\r\n", PageKind::kText},
+      {"\xFF\xD8\xFF\xE0", PageKind::kJpeg},
+      {"\xFF\xD8", PageKind::kText},
+      {"GIF87a", PageKind::kGif},
+      {"GIF89a..", PageKind::kGif},
+      {"GIF88a", PageKind::kText},
+      {"RIFF\x10\0\0\0WEBPVP8 "s, PageKind::kWebp},
+      {"RIFF\x10\0\0\0WAVEfmt "s, PageKind::kText},
+      {"RIFF\x10\0\0\0WEB"s, PageKind::kText},
+      {"", PageKind::kText},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(PageKindOf(row.bytes), row.kind) << row.bytes;
+}
+
+TEST(LineIsRightJustified, GoesByCharactersUnlessNothingIdentifiedTheText) {
+  const struct {
+    std::string line;
+    PageEncoding encoding;
+    bool right;
+  } rows[] = {
+      // Hebrew in Windows-1255 read as Windows-1252: its bytes are above 127.
+      {"ùìåí", PageEncoding::kWindows1252, true}, {"ùìåí", PageEncoding::kUtf8, false},
+      {"Привет", PageEncoding::kUtf8, false},     {"Привет", PageEncoding::kDetected, false},
+      {"12 שלום", PageEncoding::kDetected, true}, {"abc", PageEncoding::kWindows1252, false},
+      {"", PageEncoding::kUtf8, false},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(LineIsRightJustified(row.line, row.encoding), row.right) << row.line;
+}
+
+TEST(IsHighCharText, ComparesTheMeanOfTheFirst255BytesWith127) {
+  // 126 + 128 = 254: a mean of exactly 127 is not above it.
+  EXPECT_FALSE(IsHighCharText("\x7E\x80"));
+  EXPECT_TRUE(IsHighCharText("\x7F\x80"));
+  EXPECT_FALSE(IsHighCharText(std::string(255, 'a') + std::string(1000, '\xFF')));
+  EXPECT_FALSE(IsHighCharText(""));
+}
+
+}  // namespace
+}  // namespace welcomer
