@@ -50,8 +50,19 @@ std::unique_ptr<DirectoryBackend> CreateDefaultBackend() {
     return std::make_unique<SqliteBackend>(CurrentProcessAccount(), std::string());
   Account account = CurrentProcessAccount();
   auto server = CreateLdapServer(config, account.name);
+  std::unique_ptr<OfflineCache> cache;
+  if (config.cache) {
+    // Keyed by what decides whose values these are, so that another directory, base or
+    // attribute in the configuration never sees them.
+    const std::string source =
+        config.uri + "\n" + config.base + "\n" + AsciiLower(config.attribute) + "\n" + account.name;
+    std::string why;
+    cache = OpenOfflineCache(OfflineCachePath(), source, config.timeoutSeconds * 1000, why);
+    if (cache == nullptr)
+      AddClientNotice("The offline cache cannot be used: " + why);
+  }
   return std::make_unique<LdapBackend>(std::move(config), std::move(account), std::move(server),
-                                       nullptr);
+                                       std::move(cache));
 }
 
 }  // namespace welcomer::client

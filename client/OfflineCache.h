@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,5 +35,15 @@ class OfflineCache {
   /// each one that `send` settles (true); stops at the first it does not settle.
   virtual int32_t Replay(const std::function<bool(const PendingChange&)>& send) = 0;
 };
+
+/// The cache in the SQLite file `path` (made 0600, in a folder made 0700), for `source`: the
+/// directory and user it speaks of, so that a changed configuration never serves another
+/// directory's state. Waits at most `busyMs` for another run that holds the file. Null, with
+/// `why`, when the file cannot be used.
+std::unique_ptr<OfflineCache> OpenOfflineCache(const std::string& path, const std::string& source,
+                                               int busyMs, std::string& why);
+
+/// Where the cache of the current user lives: ldap-cache.sqlite3 in the user's state folder.
+std::string OfflineCachePath();
 
 }  // namespace welcomer::client

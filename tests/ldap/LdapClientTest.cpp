@@ -334,5 +334,49 @@ TEST_F(LdapClientTest, AServerStoppedMidSessionIsNotWaitedFor) {
   EXPECT_LT(run.seconds, 1.5);
 }
 
+// ---- the offline cache ----
+
+TEST_F(LdapClientTest, TheCacheServesReadsWhileTheServerIsDownAndReplaysChangesWhenItIsBack) {
+  Configure("alice", SimpleBind("alice"));
+  const ProbeRun first = Probe("alice", {"read", "add", "Welcomer.RunOnce=1"});
+  ASSERT_EQ(first.Code("add"), 0);
+
+  // The server goes away in the middle of a run: the rest of the run works on the cache.
+  const std::string resume = home / "resume";
+  onOutput = [&](const std::string& output) {
+    if (output.find("read 0") != std::string::npos && directory.Running()) {
+      directory.Stop();
+      std::ofstream(resume) << "go";
+    }
+  };
+  const ProbeRun during =
+      Probe("alice", {"read", "wait", resume, "add", "Welcomer.File.A=1", "remove",
+                      "Welcomer.RunOnce=1", "add", "welcomer.file.a=1", "read"});
+  onOutput = nullptr;
+  EXPECT_THAT(during.All("add"), ElementsAre("0", std::to_string(kNWErrDuplicateValue)));
+  EXPECT_EQ(during.Code("remove"), 0);
+  EXPECT_THAT(during.Values(),
+              ElementsAre("Berlin", "Welcomer.RunOnce=1", "Berlin", "Welcomer.File.A=1"));
+
+  const ProbeRun offline = Probe("alice", {"whoami", "read"});
+  EXPECT_EQ(offline.Rest("whoami"), std::string("0 ") + kAlice);
+  EXPECT_THAT(offline.Values(), ElementsAre("Berlin", "Welcomer.File.A=1"));
+  EXPECT_THAT(offline.Notices(), HasSubstr("State from the offline cache"));
+  EXPECT_LT(offline.seconds, 1.0);
+
+  ASSERT_TRUE(directory.Start());
+  // Another workstation made the same change meanwhile: replaying it counts as done.
+  ASSERT_TRUE(directory.AddValue("alice", "Welcomer.File.A=1"));
+  const ProbeRun back = Probe("alice", {"read"});
+  EXPECT_THAT(back.Values(), ElementsAre("Berlin", "Welcomer.File.A=1"));
+  EXPECT_THAT(back.Notices(), HasSubstr("Sent 2 change(s)"));
+  EXPECT_THAT(directory.Values("alice"), ElementsAre("Berlin", "Welcomer.File.A=1"));
+  EXPECT_EQ(Probe("alice", {"read"}).Notices(), "") << "replayed twice";
+
+  struct stat info;
+  ASSERT_EQ(::stat((home / "alice/state/welcomer/ldap-cache.sqlite3").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
 }  // namespace
 }  // namespace welcomer::testing
