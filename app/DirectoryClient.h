@@ -31,6 +31,10 @@ class DirectoryClient {
   /// Removes the value equal to `value`; true when the directory accepted the removal.
   virtual bool RemoveAttributeValue(const std::string& contextName, const std::string& objectName,
                                     TNWDSAttribute attribute, const std::string& value) = 0;
+
+  /// What the client has told since the last call: where the state came from, what the
+  /// directory answered to a refused write. Shown in verbose mode only.
+  virtual std::vector<std::string> TakeNotices() { return {}; }
 };
 
 /// Creates the program's directory client. It always succeeds: without a usable client it gives

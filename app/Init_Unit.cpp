@@ -115,6 +115,7 @@ StartUpResult StartUp(const std::vector<std::string>& arguments, RunState& state
     list.Delete(static_cast<size_t>(index));
     verbose = true;
   }
+  state.Verbose = verbose;
 
   state.ForceMode = false;
   if (int index = list.IndexOf("/F"); index >= 0) {
@@ -130,10 +131,12 @@ StartUpResult StartUp(const std::vector<std::string>& arguments, RunState& state
     if (verbose)
       ShowInfo("Config found in NDS:\r\n" + state.StoredEntries.Text());
   }
+  ShowClientNotices(state.NetWareClient.get(), verbose);
 
   if (int index = list.IndexOf("/REMOVE"); index >= 0) {
     if (!state.StoredEntries.Empty()) {
       RemoveAllStateEntries(state.NetWareClient.get(), state.StoredEntries, verbose);
+      ShowClientNotices(state.NetWareClient.get(), verbose);
     }
     // With nothing stored there is nothing to remove, and nothing else was asked for.
     Release(state);
@@ -161,6 +164,7 @@ StartUpResult StartUp(const std::vector<std::string>& arguments, RunState& state
     RunOnceServices runOnce{state.NetWareClient.get(), services.clock, services.dateTimeFormat,
                             services.launcher};
     RunOnceCommand(command.text, typed, state.StoredEntries, verbose, runOnce);
+    ShowClientNotices(state.NetWareClient.get(), verbose);
   }
 
   if (list.Empty()) {
@@ -188,6 +192,7 @@ StartUpResult StartUp(const std::vector<std::string>& arguments, RunState& state
 
   if (!state.ForceMode) {
     DetectChanges(list, state.StoredEntries, verbose, state.NetWareClient.get());
+    ShowClientNotices(state.NetWareClient.get(), verbose);
   }
   if (list.Empty()) {
     Release(state);

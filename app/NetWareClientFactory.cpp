@@ -33,6 +33,8 @@ class NetWareDirectoryClient : public DirectoryClient {
     return welcomer::RemoveAttributeValue(contextName, objectName, attribute, value.c_str());
   }
 
+  std::vector<std::string> TakeNotices() override { return TakeClientNotices(); }
+
  private:
   TNWBase base_;
 };
