@@ -9,24 +9,12 @@ probe=$(realpath "$2")
 logins=${3:-30}
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
-slapd_pid=
-finish() {
-  [ -n "$slapd_pid" ] && kill "$slapd_pid" 2>/dev/null && wait "$slapd_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap finish EXIT
+. "$here/../tests/ldap/private_slapd.sh"
+trap 'stop_private_slapd; rm -rf "$work"' EXIT
 unset DISPLAY WAYLAND_DISPLAY
 export LDAPNOINIT=1
-
-chmod 711 "$work"
-"$here/../tests/ldap/make_directory.sh" "$work/slapd" "$(id -un)" "$(id -u)" >/dev/null
-ldapi="ldapi://$(printf '%s' "$work/ldapi" | sed 's|/|%2F|g')/"
-low=$(cut -f1 /proc/sys/net/ipv4/ip_local_port_range)
-port=$((low / 2 + RANDOM % (low / 2)))
-# Connection and operation records on standard error, to count them.
-slapd -d stats -f "$work/slapd/slapd.conf" -h "ldap://127.0.0.1:$port/ $ldapi" 2>"$work/slapd.log" &
-slapd_pid=$!
-for _ in $(seq 100); do ldapwhoami -x -H "$ldapi" >/dev/null 2>&1 && break; sleep 0.05; done
+# Connection and operation records in $work/slapd.log, to count them.
+start_private_slapd stats || { echo "slapd did not start" >&2; exit 1; }
 
 mkdir -p "$work/motd" "$work/sqlite/config" "$work/ldap/config/welcomer"
 for i in $(seq -w 1 50); do printf 'Message %s\n' "$i" >"$work/motd/page$i.txt"; done

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <functional>
 #include <set>
 #include <sstream>
 
@@ -40,8 +41,10 @@ bool IsFile(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-bool ReadSmallFile(const std::string& path, size_t limit, std::string& content,
-                   std::string& error) {
+// Reads a file of at most `limit` bytes; `check` may refuse it by what fstat tells of the very
+// file that is read, with the reason in `error`.
+bool ReadSmallFile(const std::string& path, size_t limit, std::string& content, std::string& error,
+                   const std::function<bool(const struct stat&)>& check = nullptr) {
   // Non-blocking, so that a pipe put in its place cannot hang the login.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
@@ -53,6 +56,10 @@ bool ReadSmallFile(const std::string& path, size_t limit, std::string& content,
       static_cast<size_t>(info.st_size) > limit) {
     ::close(fd);
     error = path + ": not a regular file of a sensible size";
+    return false;
+  }
+  if (check && !check(info)) {
+    ::close(fd);
     return false;
   }
   content.clear();
@@ -297,29 +304,20 @@ std::string ExpandAccount(const std::string& pattern, const std::string& account
 
 bool ReadPasswordFile(const std::string& path, uid_t owner, std::string& password,
                       std::string& error) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
-    error = path + ": cannot be read";
-    return false;
-  }
-  struct stat info;
-  const bool statted = ::fstat(fd, &info) == 0;
-  ::close(fd);
-  if (!statted || !S_ISREG(info.st_mode)) {
-    error = path + ": not a regular file";
-    return false;
-  }
-  // A password others can read is no longer the user's secret; refusing it makes the
-  // administrator fix the file instead of learning of the leak later.
-  if (info.st_uid != owner && info.st_uid != 0) {
-    error = path + ": belongs to neither the user nor root; refused";
-    return false;
-  }
-  if ((info.st_mode & 077) != 0) {
-    error = path + ": others may read or change it; refused (chmod 600)";
-    return false;
-  }
-  if (!ReadSmallFile(path, kMaxPasswordSize, password, error))
+  const auto belongsToUser = [&](const struct stat& info) {
+    // A password others can read is no longer the user's secret; refusing it makes the
+    // administrator fix the file instead of learning of the leak later.
+    if (info.st_uid != owner && info.st_uid != 0) {
+      error = path + ": belongs to neither the user nor root; refused";
+      return false;
+    }
+    if ((info.st_mode & 077) != 0) {
+      error = path + ": others may read or change it; refused (chmod 600)";
+      return false;
+    }
+    return true;
+  };
+  if (!ReadSmallFile(path, kMaxPasswordSize, password, error, belongsToUser))
     return false;
   if (!password.empty() && password.back() == '\n')
     password.pop_back();

@@ -47,37 +47,6 @@ bool PortIsFree(int port) {
   return free;
 }
 
-// Starts `argv` as a child with `extra` added to this process's environment and its standard
-// error going to `log`; -1 when it cannot be started.
-pid_t Spawn(const std::vector<std::string>& args, const std::map<std::string, std::string>& extra,
-            const std::string& log) {
-  std::vector<std::string> texts;
-  for (char** entry = environ; *entry != nullptr; ++entry) {
-    const std::string text = *entry;
-    if (extra.count(text.substr(0, text.find('='))) == 0)
-      texts.push_back(text);
-  }
-  for (const auto& [name, value] : extra)
-    texts.push_back(name + "=" + value);
-  std::vector<char*> envp;
-  for (std::string& text : texts)
-    envp.push_back(text.data());
-  envp.push_back(nullptr);
-  std::vector<std::string> copies = args;
-  std::vector<char*> argv;
-  for (std::string& arg : copies)
-    argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-  pid_t pid = -1;
-  const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  return spawned == 0 ? pid : -1;
-}
-
 void StopChild(pid_t& pid) {
   if (pid <= 0)
     return;
@@ -95,6 +64,39 @@ std::string EnvironmentPrefix(const std::map<std::string, std::string>& variable
 }
 
 }  // namespace
+
+pid_t Spawn(const std::vector<std::string>& args, const std::map<std::string, std::string>& extra,
+            int out, const std::string& log) {
+  std::vector<std::string> texts;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string text = *entry;
+    if (extra.count(text.substr(0, text.find('='))) == 0)
+      texts.push_back(text);
+  }
+  for (const auto& [name, value] : extra)
+    if (!value.empty())
+      texts.push_back(name + "=" + value);
+  std::vector<char*> envp;
+  for (std::string& text : texts)
+    envp.push_back(text.data());
+  envp.push_back(nullptr);
+  std::vector<std::string> copies = args;
+  std::vector<char*> argv;
+  for (std::string& arg : copies)
+    argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (out >= 0)
+    posix_spawn_file_actions_adddup2(&actions, out, 1);
+  else
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+  pid_t pid = -1;
+  const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  return spawned == 0 ? pid : -1;
+}
 
 std::string CurrentAccountName() {
   struct passwd* entry = ::getpwuid(::getuid());
@@ -158,7 +160,7 @@ bool PrivateDirectory::StartKdc() {
     kdcPid_ =
         Spawn({"krb5kdc", "-n", "-r", "EXAMPLE.TEST"},
               {{"KRB5_CONFIG", realm + "/krb5.conf"}, {"KRB5_KDC_PROFILE", realm + "/kdc.conf"}},
-              realm + "/kdc.stderr");
+              -1, realm + "/kdc.stderr");
     // Ready when it hands out a ticket; that ticket is also the one the tests bind with.
     for (int wait = 0; wait < 80 && kdcPid_ > 0; ++wait) {
       if (!KerberosClient().empty())
@@ -213,7 +215,7 @@ bool PrivateDirectory::Start() {
       port_ = FreePort();
     const std::string conf = folder_.path() + "/slapd/slapd.conf";
     const std::string urls = TcpUri() + "/ " + LdapiUri();
-    pid_ = Spawn({"slapd", "-d", "none", "-f", conf, "-h", urls}, ServerEnvironment(),
+    pid_ = Spawn({"slapd", "-d", "none", "-f", conf, "-h", urls}, ServerEnvironment(), -1,
                  folder_.path() + "/slapd.log");
     if (pid_ <= 0)
       return false;

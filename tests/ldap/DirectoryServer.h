@@ -50,6 +50,12 @@ class PrivateDirectory {
   pid_t kdcPid_ = -1;
 };
 
+/// Starts `args` (the program found in PATH) as a child, its environment this process's with
+/// `extra` added (an empty value unsets the variable), its standard output to `out` (or
+/// /dev/null for -1) and its standard error appended to `log`. -1 when it cannot be started.
+pid_t Spawn(const std::vector<std::string>& args, const std::map<std::string, std::string>& extra,
+            int out, const std::string& log);
+
 /// The account name the tests run as.
 std::string CurrentAccountName();
 

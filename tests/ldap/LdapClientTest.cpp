@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <netinet/in.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -19,8 +18,6 @@
 
 #include "client/ClientErrors.h"
 #include "tests/ldap/DirectoryServer.h"
-
-extern char** environ;
 
 namespace welcomer::testing {
 namespace {
@@ -91,58 +88,32 @@ class LdapClientTest : public ::testing::Test {
   /// Runs the probe as `workstation` with its own configuration and state folders.
   ProbeRun Probe(const std::string& workstation, const std::vector<std::string>& steps,
                  const std::map<std::string, std::string>& environment = {}) {
-    std::map<std::string, std::string> variables;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-      const std::string text = *entry;
-      const size_t equals = text.find('=');
-      variables[text.substr(0, equals)] = text.substr(equals + 1);
-    }
-    variables["XDG_CONFIG_HOME"] = home / workstation + "/config";
-    variables["XDG_STATE_HOME"] = home / workstation + "/state";
-    variables["LDAPNOINIT"] = "1";
-    for (const auto& [name, value] : environment) {
-      if (value.empty())
-        variables.erase(name);
-      else
-        variables[name] = value;
-    }
-    std::vector<std::string> texts;
-    for (const auto& [name, value] : variables)
-      texts.push_back(name + "=" + value);
-    std::vector<char*> envp;
-    for (std::string& text : texts)
-      envp.push_back(text.data());
-    envp.push_back(nullptr);
+    std::map<std::string, std::string> variables = environment;
+    variables.emplace("XDG_CONFIG_HOME", home / workstation + "/config");
+    variables.emplace("XDG_STATE_HOME", home / workstation + "/state");
+    variables.emplace("LDAPNOINIT", "1");
     std::vector<std::string> args{DIRECTORY_PROBE_PATH};
     args.insert(args.end(), steps.begin(), steps.end());
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-      argv.push_back(arg.data());
-    argv.push_back(nullptr);
-
     int out[2];
     ProbeRun run;
     if (::pipe2(out, O_CLOEXEC) != 0)
       return run;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     const auto started = std::chrono::steady_clock::now();
-    pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = Spawn(args, variables, out[1], home / "probe.stderr");
     ::close(out[1]);
     std::string output;
     char chunk[4096];
     ssize_t got;
-    while (spawned == 0 && (got = ::read(out[0], chunk, sizeof chunk)) > 0) {
+    while (pid > 0 && (got = ::read(out[0], chunk, sizeof chunk)) > 0) {
       output.append(chunk, static_cast<size_t>(got));
       if (onOutput)
         onOutput(output);
     }
     ::close(out[0]);
-    if (spawned == 0)
+    if (pid > 0)
       ::waitpid(pid, &run.status, 0);
+    // A crash or a sanitizer's report ends the probe otherwise.
+    EXPECT_EQ(run.status, 0) << Capture("cat " + home / "probe.stderr");
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     size_t start = 0;
     for (size_t end; (end = output.find('\n', start)) != std::string::npos; start = end + 1)

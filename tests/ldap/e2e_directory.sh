@@ -14,33 +14,9 @@ for tool in slapd slapadd ldapwhoami ldapsearch; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 
-slapd_pid=
-stop_slapd() {
-  if [ -n "$slapd_pid" ]; then
-    kill -CONT "$slapd_pid" 2>/dev/null || true
-    kill "$slapd_pid" 2>/dev/null || true
-    wait "$slapd_pid" 2>/dev/null || true
-    slapd_pid=
-  fi
-}
-trap 'stop_slapd; cleanup' EXIT
-
-# The ldapi socket must be reachable whoever runs; the folder from mktemp is 0700.
-chmod 711 "$work"
-"$here/make_directory.sh" "$work/slapd" "$(id -un)" "$(id -u)" >/dev/null
-ldapi="ldapi://$(printf '%s' "$work/ldapi" | sed 's|/|%2F|g')/"
-low=$(cut -f1 /proc/sys/net/ipv4/ip_local_port_range)
-for attempt in 1 2 3; do
-  # Below the ephemeral range, where no one's TIME-WAIT sockets linger.
-  port=$((low / 2 + RANDOM % (low / 2)))
-  [ -z "$(ss -Htan "sport = :$port" 2>/dev/null)" ] || continue
-  slapd -d none -f "$work/slapd/slapd.conf" -h "ldap://127.0.0.1:$port/ $ldapi" \
-    2>>"$work/slapd.log" &
-  slapd_pid=$!
-  LDAPNOINIT=1 wait_for ldapwhoami -x -H "$ldapi" && break
-  stop_slapd
-done
-[ -n "$slapd_pid" ] || fail "slapd did not start: $(cat "$work/slapd.log")"
+. "$here/private_slapd.sh"
+trap 'stop_private_slapd; cleanup' EXIT
+start_private_slapd || fail "slapd did not start: $(cat "$work/slapd.log")"
 export LDAPNOINIT=1
 
 values() {
