@@ -3,6 +3,7 @@
 #include "app/FileSelection.h"
 #include "app/RunOnce.h"
 #include "app/StateStore.h"
+#include "app/Version.h"
 #include "netware/AsciiText.h"
 #include "netware/Nwtools.h"
 
@@ -43,7 +44,7 @@ bool TakeOptionValue(StringList& list, size_t optionIndex, StringList::Item& val
 
 std::string UsageText() {
   const std::vector<std::string> lines = {
-      "Welcomer 1.3 Usage:",
+      std::string("Welcomer ") + kVersion + " Usage:",
       "",
       "Welcomer [/v] [/remove|[[/ro \"command\"] [/f] [/nt \"text\" ] [[/@ "
       "dir|file|pattern]|[textfile ...]]]",

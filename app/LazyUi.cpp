@@ -19,8 +19,13 @@ UiModule* LazyUi::Module() {
   if (tried_)
     return module_;
   tried_ = true;
-  // Qt aborts the process when it cannot open a display; look before loading anything.
-  if (!HasDisplayEnvironment() || libraryFolder_.empty())
+  if (libraryFolder_.empty())
+    return nullptr;
+  // Qt aborts the process when it cannot open a display; look before loading anything. The
+  // probe's connection stays open until the GUI has made its own.
+  PosixDisplayEnvironment environment;
+  const GuiPlatform platform = ChooseGuiPlatform(environment);
+  if (platform == GuiPlatform::kNone)
     return nullptr;
   void* library = LoadLibraryAt(libraryFolder_ + kUiModuleFileName);
   auto create =
@@ -31,7 +36,7 @@ UiModule* LazyUi::Module() {
     return nullptr;
   }
   UiModule* module = create(&argc_, argv_);
-  if (module != nullptr && module->Start())
+  if (module != nullptr && module->Start(platform))
     module_ = module;
   return module_;
 }

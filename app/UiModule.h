@@ -5,6 +5,7 @@
 
 #include "app/Init_Unit.h"
 #include "netware/MessageBox.h"
+#include "platform/Display.h"
 
 namespace welcomer {
 
@@ -14,9 +15,9 @@ class UiModule {
  public:
   virtual ~UiModule() = default;
 
-  /// Creates the GUI application object. False when no display answers; nothing else may be
-  /// called then.
-  virtual bool Start() = 0;
+  /// Creates the GUI application object on `platform` (not kNone). False when Qt could not
+  /// reach that display although it answered the probe; nothing else may be called then.
+  virtual bool Start(GuiPlatform platform) = 0;
 
   /// The modal message boxes.
   virtual MessageBoxPresenter& MessageBoxes() = 0;

@@ -1,5 +1,7 @@
 #include <clocale>
+#include <iostream>
 
+#include "app/ConventionalOptions.h"
 #include "app/Init_Unit.h"
 #include "app/LazyUi.h"
 #include "app/StateStore.h"
@@ -12,6 +14,11 @@
 
 int main(int argc, char** argv) {
   using namespace welcomer;
+  const std::vector<std::string> arguments = ArgumentsFrom(argc, argv);
+  // Answered before anything else, so that asking for help loads no GUI and touches no state.
+  if (const std::optional<int> answered = AnswerConventionalOption(arguments, std::cout, std::cerr))
+    return *answered;
+
   // The run-once record is dated in the user's own month names and separators.
   std::setlocale(LC_TIME, "");
 
@@ -23,7 +30,7 @@ int main(int argc, char** argv) {
   SystemClock clock;
   StartUpServices services{files, launcher, clock, CurrentDateTimeFormat()};
   RunState state;
-  const StartUpResult result = StartUp(ArgumentsFrom(argc, argv), state, services);
+  const StartUpResult result = StartUp(arguments, state, services);
 
   int exitCode = result.exitCode;
   if (result.showWindow) {

@@ -75,7 +75,10 @@ TMain::TMain(RunState& state, TMainServices services, QWidget* parent)
   IconHide1 = new TIconHide(this);
   IconHide1->setObjectName(QStringLiteral("IconHide1"));
   // A page that cannot be shown at creation is reported; the window opens all the same.
-  Guarded([this] { Init(); });
+  Guarded([this] {
+    Init();
+    ReportPageError();
+  });
 }
 
 TMain::~TMain() {
@@ -209,22 +212,40 @@ void TMain::Init() {
   if (state_.CurrentPage < 0 || state_.CurrentPage >= PageCount())
     return;
   pageShown_ = false;
+  pageError_.clear();
   const std::string path = PagePath(state_.CurrentPage);
-  QByteArray bytes;
-  QString error;
-  if (!services_.files.Read(path, bytes, error))
-    throw std::runtime_error(error.toStdString());
-  if (bytes.startsWith("BM"))
-    ShowPicturePage(path, bytes);
-  else
-    ShowTextPage(path, bytes);
+  try {
+    QByteArray bytes;
+    QString error;
+    if (!services_.files.Read(path, bytes, error))
+      throw std::runtime_error(error.toStdString());
+    if (IsPicture(PageKindOf(std::string_view(bytes.constData(), bytes.size()))))
+      ShowPicturePage(path, bytes);
+    else
+      ShowText(path, DecodePageText(bytes));
+    pageShown_ = true;
+  } catch (const std::runtime_error& error) {
+    // Whatever was on show belongs to another page: it must not stay under this page's
+    // caption.
+    pageError_ = QString::fromStdString(error.what());
+    QString notice = pageError_;
+    notice.replace(QLatin1Char('\r'), QLatin1Char(' '))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '));
+    ShowText(path, {notice, PageEncoding::kUtf8});
+  }
   if (PageCount() > 1) {
     setWindowTitle(
         QStringLiteral("Information Page %1 of %2").arg(state_.CurrentPage + 1).arg(PageCount()));
   }
-  ShowNext->setVisible(!state_.ForceMode);
+  // A page that could not be shown cannot be acknowledged, nor printed.
+  ShowNext->setVisible(!state_.ForceMode && pageShown_);
   ShowNext->setText(FromPath(state_.CheckboxCaption));
-  pageShown_ = true;
+  PrintButton->setEnabled(pageShown_);
+}
+
+void TMain::ReportPageError() const {
+  if (!pageError_.isEmpty())
+    throw std::runtime_error(pageError_.toStdString());
 }
 
 void TMain::ShowPicturePage(const std::string& path, const QByteArray& bytes) {
@@ -273,8 +294,7 @@ void TMain::SetRightJustified(bool right) {
   Memo->document()->setDefaultTextOption(option);
 }
 
-void TMain::ShowTextPage(const std::string& path, const QByteArray& bytes) {
-  const DecodedText decoded = DecodePageText(bytes);
+void TMain::ShowText(const std::string& path, const DecodedText& decoded) {
   const QString text = NormaliseLineBreaks(decoded.text);
   Image->hide();
   Image->clear();
@@ -320,9 +340,11 @@ void TMain::LeavePage() {
 
 void TMain::ArriveAtPage() {
   Init();
-  ShowNext->setVisible(!state_.ForceMode);
+  ShowNext->setVisible(!state_.ForceMode && pageShown_);
   ShowNext->setChecked(!PageMarked(state_.CurrentPage));
   FormShow();
+  // Reported once the window shows where the user is.
+  ReportPageError();
 }
 
 void TMain::CloseButtonClick() {

@@ -14,6 +14,7 @@
 #include "ui/ModalBox.h"
 #include "ui/PageFile.h"
 #include "ui/Printing.h"
+#include "ui/TextDecoding.h"
 
 class QCheckBox;
 class QLabel;
@@ -65,9 +66,10 @@ class TMain : public QDialog {
   QLabel* ProgressBarLabel;
   TIconHide* IconHide1;
 
-  /// Shows the page CurrentPage: its text, or its picture when the file begins with "BM"; the
-  /// caption; the show-next box. Throws std::runtime_error, with the text for the user, when
-  /// the page cannot be shown; what was on show then stays.
+  /// Shows the page CurrentPage: its picture when the file begins with the signature of a
+  /// bitmap, PNG, JPEG, GIF or WebP picture, otherwise its text; the caption; the show-next box.
+  /// A page that cannot be shown is replaced by a one-line notice naming the file, without the
+  /// show-next box and with printing disabled; ReportPageError then reports it.
   void Init();
   /// Leaves the page forward: the next page, or on the last page stores the acknowledged
   /// pages, releases the lists and closes.
@@ -114,7 +116,10 @@ class TMain : public QDialog {
   void LeavePage();
   void ArriveAtPage();
   void Commit();
-  void ShowTextPage(const std::string& path, const QByteArray& bytes);
+  void ShowText(const std::string& path, const DecodedText& decoded);
+  /// Throws std::runtime_error, with the text for the user, when the last Init could not show
+  /// its page.
+  void ReportPageError() const;
   void ShowPicturePage(const std::string& path, const QByteArray& bytes);
   qreal MemoTextWidth() const;
   void SetRightJustified(bool right);
@@ -134,6 +139,8 @@ class TMain : public QDialog {
   int displayedLines_ = 0;
   bool rightJustified_ = false;
   bool pageShown_ = false;
+  /// Why the page on show could not be shown; empty when it was.
+  QString pageError_;
 };
 
 }  // namespace welcomer

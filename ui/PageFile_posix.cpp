@@ -2,10 +2,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QImageReader>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include "platform/PathCase.h"
+#include "ui/PageDecoding.h"
 #include "ui/PageFile.h"
 
 namespace welcomer {
@@ -37,7 +42,22 @@ QString TooLarge(const std::string& path, qint64 maximumSize) {
       .arg(maximumSize / (1024 * 1024));
 }
 
+// What the file's first bytes say it is; a file that cannot be read there is taken for text, and
+// its read fails below.
+bool IsPictureFile(int fd) {
+  char head[12];
+  ssize_t got;
+  do {
+    got = ::pread(fd, head, sizeof head, 0);
+  } while (got < 0 && errno == EINTR);
+  return got > 0 && IsPicture(PageKindOf(std::string_view(head, static_cast<size_t>(got))));
+}
+
 }  // namespace
+
+qint64 MaxPictureFileSize() {
+  return std::max<qint64>(qint64{QImageReader::allocationLimit()} * 1024 * 1024, kMaxPageFileSize);
+}
 
 bool DiskPageFileReader::Read(const std::string& path, QByteArray& bytes, QString& error) {
   const std::string resolved = ResolvePathIgnoringCase(path);
@@ -56,8 +76,9 @@ bool DiskPageFileReader::Read(const std::string& path, QByteArray& bytes, QStrin
     error = CannotOpen(resolved, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     return false;
   }
-  if (st.st_size > maximumSize_) {
-    error = TooLarge(resolved, maximumSize_);
+  const qint64 maximumSize = IsPictureFile(fd.get()) ? maximumPictureSize_ : maximumTextSize_;
+  if (st.st_size > maximumSize) {
+    error = TooLarge(resolved, maximumSize);
     return false;
   }
   bytes.clear();
@@ -74,8 +95,8 @@ bool DiskPageFileReader::Read(const std::string& path, QByteArray& bytes, QStrin
       return false;
     }
     // The file may have grown since it was measured.
-    if (bytes.size() + got > maximumSize_) {
-      error = TooLarge(resolved, maximumSize_);
+    if (bytes.size() + got > maximumSize) {
+      error = TooLarge(resolved, maximumSize);
       return false;
     }
     bytes.append(buffer, got);

@@ -8,13 +8,19 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QVBoxLayout>
 
 #include "ui/MnemonicLabel.h"
+#include "ui/XcbWindowCalls.h"
 
 namespace welcomer {
 namespace {
+
+// What a window manager's title bar and frame may take of the screen's height.
+constexpr int kTitleBarAllowance = 48;
 
 // The caller may have put up an hourglass; the box must not show it.
 class ArrowCursorWhileUp {
@@ -52,7 +58,9 @@ bool QtBoxPresenter::Show(const BoxRequest& request) {
   // top.
   QDialog dialog(QApplication::activeWindow());
   dialog.setObjectName(QStringLiteral("MessageBox"));
-  dialog.setWindowTitle(request.title);
+  // Qt shows the program's name for an empty title; a blank keeps it away on every platform,
+  // and on X11 the title is then made truly empty.
+  dialog.setWindowTitle(request.title.isEmpty() ? QStringLiteral(" ") : request.title);
   dialog.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   dialog.setModal(true);
 
@@ -69,7 +77,6 @@ bool QtBoxPresenter::Show(const BoxRequest& request) {
   auto* text = new MnemonicLabel(request.text, std::max(200, screen.width() * 2 / 3),
                                  request.mnemonics, &dialog);
   text->setObjectName(QStringLiteral("Text"));
-  row->addWidget(text);
   row->setSpacing(12);
 
   auto* buttons = new QDialogButtonBox(Qt::Horizontal, &dialog);
@@ -92,12 +99,35 @@ bool QtBoxPresenter::Show(const BoxRequest& request) {
   QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
 
   auto* column = new QVBoxLayout(&dialog);
+  // A text taller than the screen (a long verbose list) scrolls, so that the buttons stay on
+  // the screen; room is left for the buttons, the margins and a window manager's title bar.
+  const QMargins margins = column->contentsMargins();
+  const int textRoom = screen.height() - buttons->sizeHint().height() - margins.top() -
+                       margins.bottom() - column->spacing() - kTitleBarAllowance;
+  if (text->sizeHint().height() > textRoom) {
+    auto* scroll = new QScrollArea(&dialog);
+    scroll->setObjectName(QStringLiteral("TextScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    text->resize(text->sizeHint());
+    scroll->setWidget(text);
+    scroll->setFixedSize(text->width() + scroll->verticalScrollBar()->sizeHint().width(),
+                         std::max(textRoom, 2 * QFontMetrics(text->font()).lineSpacing()));
+    row->addWidget(scroll);
+  } else {
+    row->addWidget(text);
+  }
   column->addLayout(row);
   column->addWidget(buttons);
   column->setSizeConstraint(QLayout::SetFixedSize);
 
   dialog.adjustSize();
-  dialog.move(screen.center() - dialog.rect().center());
+  QPoint topLeft = screen.center() - dialog.rect().center();
+  topLeft.setY(std::max(topLeft.y(), screen.top()));
+  dialog.move(topLeft);
+  if (request.title.isEmpty())
+    ClearX11WindowTitle(dialog);
   defaultButton->setFocus();
 
   ArrowCursorWhileUp arrow;

@@ -1,8 +1,10 @@
 #include "ui/QtPrinting.h"
 
+#include <QDialogButtonBox>
 #include <QFontMetrics>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 
 namespace welcomer {
 
@@ -111,6 +113,11 @@ void QtPrintingLayer::RunSetupDialog(QWidget* parent) {
   QPrintDialog dialog(&Printer(), parent);
   dialog.setWindowTitle(QStringLiteral("Print Setup"));
   dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+  // The dialog only chooses the printer: its accept button must not promise to print.
+  if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
+    if (QPushButton* accept = buttons->button(QDialogButtonBox::Ok))
+      accept->setText(QStringLiteral("OK"));
+  }
   dialog.exec();
 }
 

@@ -2,8 +2,9 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
 #include "ui/CupsPrinting.h"
-#include "ui/DisplayProbe.h"
 #include "ui/Main_Unit.h"
 #include "ui/QtModalBox.h"
 #include "ui/QtPrinting.h"
@@ -17,15 +18,31 @@ constexpr const char* kApplicationTitle = "Information";
 
 }  // namespace
 
-QtUiModule::QtUiModule(int* argc, char** argv) : argc_(argc), argv_(argv) {}
+QtUiModule::QtUiModule(int* argc, char** argv)
+    : programName_(argc != nullptr && *argc > 0 ? argv[0] : nullptr) {}
 
 QtUiModule::~QtUiModule() = default;
 
-bool QtUiModule::Start() {
+bool QtUiModule::Start(GuiPlatform platform) {
   if (!application_) {
-    if (!DisplayAnswers())
+    if (platform == GuiPlatform::kNone)
       return false;
-    application_ = std::make_unique<QApplication>(*argc_, argv_);
+    const char* name = platform == GuiPlatform::kX11 ? "xcb" : "wayland";
+    // Qt ends the process when no platform of its list starts. Offscreen, last, needs nothing
+    // and always starts; when it is what started, the display refused Qt after it answered
+    // the probe, and the program goes on without a GUI.
+    platformArgument_ = std::string(name) + ";offscreen";
+    static char program[] = "welcomer";
+    static char platformOption[] = "-platform";
+    qtArguments_ = {programName_ ? programName_ : program, platformOption, platformArgument_.data(),
+                    nullptr};
+    qtArgumentCount_ = 3;
+    application_ = std::make_unique<QApplication>(qtArgumentCount_, qtArguments_.data());
+    if (QGuiApplication::platformName() != QLatin1String(name)) {
+      std::fprintf(stderr, "welcomer: the display answered but refused the GUI\n");
+      application_.reset();
+      return false;
+    }
   }
   if (!boxes_) {
     boxes_ = std::make_unique<QtBoxPresenter>();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/UiModule.h"
 
@@ -17,8 +19,8 @@ class QtUiModule : public UiModule {
   QtUiModule(int* argc, char** argv);
   ~QtUiModule() override;
 
-  /// Creates the application object, unless no display answers.
-  bool Start() override;
+  /// Creates the application object on `platform`, unless Qt cannot reach it.
+  bool Start(GuiPlatform platform) override;
   MessageBoxPresenter& MessageBoxes() override;
   int RunInformationWindow(RunState& state,
                            const std::function<bool(const std::string&)>& addStateEntry) override;
@@ -26,8 +28,12 @@ class QtUiModule : public UiModule {
   void Stop() override;
 
  private:
-  int* argc_;
-  char** argv_;
+  char* programName_;
+  /// The arguments the application object sees: the program's name and the platform, nothing
+  /// of the user's (which could name another platform). Qt keeps references to them.
+  std::string platformArgument_;
+  std::vector<char*> qtArguments_;
+  int qtArgumentCount_ = 0;
   std::unique_ptr<QApplication> application_;
   std::unique_ptr<QtBoxPresenter> boxes_;
   std::unique_ptr<KindBoxPresenter> kindBoxes_;

@@ -96,6 +96,18 @@ void XcbWindowCalls::SetExtendedStyle(uint32_t style) {
   xcb_flush(connection);
 }
 
+void ClearX11WindowTitle(QWidget& window) {
+  xcb_connection_t* connection = Connection();
+  if (connection == nullptr)
+    return;
+  const auto id = static_cast<xcb_window_t>(window.winId());
+  xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, Atom(connection, "_NET_WM_NAME"),
+                      Atom(connection, "UTF8_STRING"), 8, 0, nullptr);
+  xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                      0, nullptr);
+  xcb_flush(connection);
+}
+
 void XcbWindowCalls::HideWindow() {
   wasVisible_ = window_.isVisible();
   if (wasVisible_)

@@ -26,4 +26,9 @@ class XcbWindowCalls : public ApplicationWindowCalls {
   bool wasVisible_ = false;
 };
 
+/// Gives a top-level widget's native X11 window an empty title (`_NET_WM_NAME` and `WM_NAME`):
+/// Qt puts the application's name in place of an empty title. Does nothing off X11. The widget
+/// must have its native window; call it again after each change of the title.
+void ClearX11WindowTitle(QWidget& window);
+
 }  // namespace welcomer

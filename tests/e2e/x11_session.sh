@@ -1,6 +1,7 @@
 # Sourced by the end-to-end tests that drive the window: a private X server, a private state
 # folder, and helpers to find windows and wait for the program. Expects $work to be a fresh
-# folder; sets DISPLAY, XDG_STATE_HOME and XDG_RUNTIME_DIR.
+# folder, and $screen, when set, to give the screen's size (1024x768x24 otherwise); sets DISPLAY,
+# XDG_STATE_HOME and XDG_RUNTIME_DIR.
 
 for tool in Xvfb xdotool xprop xwininfo; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
@@ -30,8 +31,10 @@ wait_for() {
   return 1
 }
 
-# The server picks a free display number itself and tells it on a file descriptor.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# The server picks a free display number itself and tells it on a file descriptor. Without
+# -noreset it resets whenever its last client leaves (each xdotool call, each run of the
+# program) and turns away whoever connects meanwhile, which no desktop session ever does.
+Xvfb -displayfd 3 -screen 0 "${screen:-1024x768x24}" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 wait_for test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -n1 "$work/display")"

@@ -1,12 +1,15 @@
 #include <sys/stat.h>
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QCheckBox>
+#include <QImageReader>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QToolButton>
 
 #include "tests/ui/WindowFixture.h"
 
@@ -225,6 +228,18 @@ struct UnshowableRow : NamedRow {
   const char* says;
 };
 
+// In place of the page: one line naming the file, nothing to acknowledge or print.
+void ExpectNotice(const TMain& main, const std::string& file) {
+  EXPECT_TRUE(main.Memo->isVisible());
+  EXPECT_FALSE(main.Image->isVisible());
+  const QString notice = main.Memo->toPlainText();
+  EXPECT_FALSE(notice.contains(QLatin1Char('\n'))) << notice.toStdString();
+  EXPECT_TRUE(notice.contains(QString::fromStdString(file), Qt::CaseInsensitive))
+      << notice.toStdString();
+  EXPECT_FALSE(main.ShowNext->isVisible());
+  EXPECT_FALSE(main.PrintButton->isEnabled());
+}
+
 class UnshowablePageTest : public WindowFixture,
                            public ::testing::WithParamInterface<UnshowableRow> {};
 
@@ -240,11 +255,15 @@ TEST_P(UnshowablePageTest, IsReportedAndTheWindowOpens) {
   ExpectErrorBox("bad.txt");
   ExpectErrorBox(GetParam().says);
   EXPECT_TRUE(main.isVisible());
+  ExpectNotice(main, "bad.txt");
+  EXPECT_EQ(main.windowTitle(), QStringLiteral("Information Page 1 of 2"));
   // It was never shown: leaving it says nothing about it.
   main.ShowNext->setChecked(false);
   Press(Qt::Key_Return);
   EXPECT_EQ(state.DisplayList[0], path + "=1 1");
   EXPECT_EQ(main.Memo->toPlainText(), QStringLiteral("second"));
+  EXPECT_TRUE(main.ShowNext->isVisible());
+  EXPECT_TRUE(main.PrintButton->isEnabled());
 }
 
 const std::string kHuge(kMaxPageFileSize + 1, 'x');
@@ -258,7 +277,7 @@ INSTANTIATE_TEST_SUITE_P(
                           {"NotAPicture"}, "BMW drivers park outside", "Cannot load the picture"}),
     kRowName);
 
-TEST_F(MainWindowTest, PageThatFailsOnArrivalKeepsTheOldPageButMovesOn) {
+TEST_F(MainWindowTest, PageThatFailsOnArrivalShowsANoticeUnderItsOwnCaption) {
   AddPicture("p.bmp", 489, 280);
   ListPage("gone.txt");
   AddPage("t.txt", "text");
@@ -271,14 +290,102 @@ TEST_F(MainWindowTest, PageThatFailsOnArrivalKeepsTheOldPageButMovesOn) {
   Press(Qt::Key_Return);
   ExpectErrorBox("gone.txt");
   EXPECT_EQ(state.CurrentPage, 1);
-  EXPECT_TRUE(main.Image->isVisible());
-  EXPECT_EQ(main.windowTitle(), QStringLiteral("Information Page 1 of 3"));
-  // The next press goes on from the new index, and a text page after a picture shows text.
+  ExpectNotice(main, "gone.txt");
+  EXPECT_EQ(main.windowTitle(), QStringLiteral("Information Page 2 of 3"));
+  EXPECT_EQ(main.CloseButton->text(), QStringLiteral("Next"));
+  EXPECT_TRUE(main.PreviousButton->isVisible());
   Press(Qt::Key_Return);
-  ExpectErrorBox("gone.txt");
-  EXPECT_TRUE(main.Memo->isVisible());
-  EXPECT_FALSE(main.Image->isVisible());
+  EXPECT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(main.Memo->toPlainText(), QStringLiteral("text"));
+  EXPECT_TRUE(main.ShowNext->isVisible());
+}
+
+// A picture of one colour in the given format, as a file's bytes.
+QByteArray PictureBytes(const char* format, QColor colour, QSize size) {
+  if (qstrcmp(format, "gif") == 0) {
+    // Qt writes no GIF: one red pixel, made by hand.
+    return QByteArray(
+        "GIF89a\x01\0\x01\0\x80\0\0\xFF\0\0\0\0\0,\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0;", 35);
+  }
+  QImage picture(size, QImage::Format_RGB32);
+  picture.fill(colour);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  EXPECT_TRUE(picture.save(&buffer, format)) << format;
+  return bytes;
+}
+
+struct PictureRow : NamedRow {
+  const char* format;
+  QSize size;
+};
+
+class PictureFormatTest : public WindowFixture, public ::testing::WithParamInterface<PictureRow> {};
+
+TEST_P(PictureFormatTest, IsShownAtItsOwnSize) {
+  const QByteArray bytes = PictureBytes(GetParam().format, Qt::red, GetParam().size);
+  // The name says nothing: the content does.
+  AddPage("picture.txt", bytes.toStdString());
+  TMain& main = Open();
+  ASSERT_TRUE(boxes.shown.empty()) << boxes.shown[0].text.toStdString();
+  EXPECT_TRUE(main.Image->isVisible());
+  EXPECT_FALSE(main.Memo->isVisible());
+  EXPECT_TRUE(main.ShowNext->isVisible());
+  const QImage shown = main.Image->grab().toImage();
+  int red = 0;
+  for (int y = 0; y < shown.height(); ++y) {
+    for (int x = 0; x < shown.width(); ++x) {
+      const QColor c = shown.pixelColor(x, y);
+      // JPEG does not keep colours exactly.
+      red += c.red() > 220 && c.green() < 40 && c.blue() < 40;
+    }
+  }
+  EXPECT_EQ(red, GetParam().size.width() * GetParam().size.height());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, PictureFormatTest,
+                         ::testing::Values(PictureRow{"Png", "png", {40, 30}},
+                                           PictureRow{"Jpeg", "jpg", {40, 30}},
+                                           PictureRow{"Gif", "gif", {1, 1}},
+                                           PictureRow{"Webp", "webp", {40, 30}}),
+                         kRowName);
+
+TEST_F(MainWindowTest, PictureBeyondTheAllocationLimitIsReported) {
+  const int limit = QImageReader::allocationLimit();
+  QImageReader::setAllocationLimit(1);
+  // 4 MB decoded, a few hundred bytes in the file.
+  AddPage("big.png", PictureBytes("png", Qt::blue, {1000, 1000}).toStdString());
+  TMain& main = Open();
+  QImageReader::setAllocationLimit(limit);
+  ExpectErrorBox("Cannot load the picture");
+  ExpectNotice(main, "big.png");
+}
+
+TEST(DiskPageFileReader, LimitsPicturesAndTextApart) {
+  const struct {
+    const char* name;
+    std::string head;
+    size_t size;
+    bool read;
+  } rows[] = {
+      {"TextWithinItsLimit", "text", 100, true},
+      {"TextBeyondItsLimit", "text", 101, false},
+      {"PictureBeyondTheTextLimit", "\x89PNG\r\n\x1A\n", 1000, true},
+      {"PictureBeyondItsLimit", "GIF89a", 1001, false},
+  };
+  testing::TempDir dir;
+  DiskPageFileReader reader(100, 1000);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::string content = row.head;
+    content.resize(row.size, 'x');
+    dir.WriteFile(row.name, content);
+    QByteArray bytes;
+    QString error;
+    EXPECT_EQ(reader.Read(dir / row.name, bytes, error), row.read) << error.toStdString();
+    EXPECT_EQ(bytes.size(), row.read ? static_cast<qsizetype>(row.size) : 0);
+  }
 }
 
 }  // namespace

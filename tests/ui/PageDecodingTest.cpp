@@ -73,32 +73,19 @@ TEST(DecodePage, ReadsUtf8ThenWhatTheDetectorIsSureOfThenWindows1252) {
   }
 }
 
-TEST(DecodePage, DetectsOnTheBeginningOfALargeFile) {
-  std::string text;
-  while (text.size() < 200 * 1024)
-    text += kRussian;
-  const DecodedPage page = DecodePage(Encoded("windows-1251", text));
-  EXPECT_EQ(page.codePage, "windows-1251");
-  EXPECT_EQ(page.text, text);
-}
-
 TEST(PageKindOf, TellsPicturesByTheirSignature) {
   const struct {
     std::string bytes;
     PageKind kind;
   } rows[] = {
       {"BM", PageKind::kBitmap},
-      {"BMW drivers", PageKind::kBitmap},
       {"\x89PNG\r\n\x1A\n\0\0", PageKind::kPng},
       {"\x89PNG\r\n", PageKind::kText},
       {"\xFF\xD8\xFF\xE0", PageKind::kJpeg},
-      {"\xFF\xD8", PageKind::kText},
       {"GIF87a", PageKind::kGif},
-      {"GIF89a..", PageKind::kGif},
       {"GIF88a", PageKind::kText},
       {"RIFF\x10\0\0\0WEBPVP8 "s, PageKind::kWebp},
       {"RIFF\x10\0\0\0WAVEfmt "s, PageKind::kText},
-      {"RIFF\x10\0\0\0WEB"s, PageKind::kText},
       {"", PageKind::kText},
   };
   for (const auto& row : rows)

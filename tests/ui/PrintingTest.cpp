@@ -1,8 +1,11 @@
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QPrinter>
 #include <QProcess>
 #include <QProgressBar>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 
 #include "tests/ui/WindowFixture.h"
@@ -196,6 +199,23 @@ TEST_F(PdfPrintTest, WithoutAPrinterTheErrorIsReported) {
   Open(&noPrinter).PrintButtonClick();
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0], Box(kPrintError + "There is no default printer", BoxIcon::kStop));
+}
+
+TEST_F(PdfPrintTest, SetupDialogAcceptsWithOkSinceItPrintsNothing) {
+  QStringList accept;
+  QTimer::singleShot(0, [&] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_NE(dialog, nullptr);
+    if (auto* buttons = dialog->findChild<QDialogButtonBox*>()) {
+      for (QAbstractButton* button : buttons->buttons()) {
+        if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole)
+          accept.append(button->text());
+      }
+    }
+    dialog->close();
+  });
+  layer.RunSetupDialog(nullptr);
+  EXPECT_EQ(accept, QStringList{QStringLiteral("OK")});
 }
 
 }  // namespace
