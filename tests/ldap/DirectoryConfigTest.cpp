@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
+#include <iterator>
+
 #include <gtest/gtest.h>
 
 #include "tests/support/TempDir.h"
@@ -52,6 +55,16 @@ sasl_mech external
   EXPECT_EQ(defaults.timeoutSeconds, 3);
   EXPECT_TRUE(defaults.cache);
   EXPECT_EQ(defaults.uri, "") << "left to ldap.conf";
+}
+
+TEST(DirectoryConfigTest, TheExampleThePackageShipsIsValid) {
+  std::ifstream file(std::string(WELCOMER_TEST_SOURCE_DIR) + "/packaging/directory.conf");
+  ASSERT_TRUE(file.is_open());
+  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  DirectoryConfig config;
+  std::string error;
+  EXPECT_TRUE(ParseDirectoryConfig(text, config, error)) << error;
+  EXPECT_EQ(config.backend, DirectoryConfig::Backend::kLdap);
 }
 
 TEST(DirectoryConfigTest, RefusesWhatItCannotTakeAtFaceValue) {
