@@ -77,12 +77,14 @@ class LdapClientTest : public ::testing::Test {
     ::mkdir((folder + "/config/welcomer").c_str(), 0700);
     std::ofstream(folder + "/config/welcomer/directory.conf") << lines;
   }
+  /// Binds as `user` with their password file, or with `password` when given.
   std::string SimpleBind(const std::string& user, const std::string& uri = "",
-                         const std::string& more = "") const {
+                         const std::string& more = "", const std::string& password = "") const {
     return "backend ldap\nuri " + (uri.empty() ? directory.TcpUri() : uri) +
            "\nbase dc=example,dc=org\nbind simple\nbinddn uid=" + user +
-           ",ou=people,dc=example,dc=org\nbindpw_file " + directory.Folder() + "/slapd/" + user +
-           ".pw\ntimeout 2\n" + more;
+           ",ou=people,dc=example,dc=org\nbindpw_file " +
+           (password.empty() ? directory.Folder() + "/slapd/" + user + ".pw" : password) +
+           "\ntimeout 2\n" + more;
   }
 
   /// Runs the probe as `workstation` with its own configuration and state folders.
@@ -129,51 +131,29 @@ class LdapClientTest : public ::testing::Test {
 
 // ---- binding and identity ----
 
-struct BindCase {
-  const char* name;
-  std::function<std::string(const PrivateDirectory&)> config;
-  int whoami;
-  const char* notice;
-};
-
 TEST_F(LdapClientTest, BindsAsConfiguredAndFindsTheUsersEntry) {
-  const std::vector<BindCase> cases = {
-      {"simple bind with a password file",
-       [](const PrivateDirectory& d) {
-         return "backend ldap\nuri " + d.TcpUri() +
-                "\nbase dc=example,dc=org\nbind simple\nbinddn "
-                "uid=alice,ou=people,dc=example,dc=org\nbindpw_file " +
-                d.Folder() + "/slapd/alice.pw\n";
-       },
-       0, ""},
+  const std::string bobsPassword = directory.Folder() + "/slapd/bob.pw";
+  const struct {
+    const char* name;
+    std::string config;
+    mode_t bobsMode;
+    int whoami;
+    const char* notice;
+  } cases[] = {
+      {"simple bind with a password file", SimpleBind("alice"), 0600, 0, ""},
       {"SASL EXTERNAL over ldapi",
-       [](const PrivateDirectory& d) {
-         return "backend ldap\nuri " + d.LdapiUri() +
-                "\nbase dc=example,dc=org\nbind sasl\nsasl_mech EXTERNAL\n";
-       },
-       0, ""},
-      {"a wrong password",
-       [](const PrivateDirectory& d) {
-         return "backend ldap\nuri " + d.TcpUri() +
-                "\nbind simple\nbinddn uid=alice,ou=people,dc=example,dc=org\nbindpw_file " +
-                d.Folder() + "/slapd/bob.pw\n";
-       },
+       "backend ldap\nuri " + directory.LdapiUri() + "\nsasl_mech EXTERNAL\n", 0600, 0, ""},
+      {"a wrong password", SimpleBind("alice", "", "", bobsPassword), 0600,
        kNWErrFailedAuthentication, "Invalid credentials (49)"},
-      {"a password file others may read",
-       [](const PrivateDirectory& d) {
-         ::chmod((d.Folder() + "/slapd/bob.pw").c_str(), 0644);
-         return "backend ldap\nuri " + d.TcpUri() +
-                "\nbind simple\nbinddn uid=bob,ou=people,dc=example,dc=org\nbindpw_file " +
-                d.Folder() + "/slapd/bob.pw\n";
-       },
-       kNWErrConfiguration, "others may read or change it"},
-      {"an unknown keyword",
-       [](const PrivateDirectory&) { return std::string("backend ldap\nbindpw /x\n"); },
-       kNWErrConfiguration, "line 2: unknown keyword \"bindpw\""},
+      {"a password file others may read", SimpleBind("bob"), 0644, kNWErrConfiguration,
+       "others may read or change it"},
+      {"an unknown keyword", "backend ldap\nbindpw /x\n", 0600, kNWErrConfiguration,
+       "line 2: unknown keyword \"bindpw\""},
   };
-  for (const BindCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    Configure("ws", c.config(directory));
+    ::chmod(bobsPassword.c_str(), c.bobsMode);
+    Configure("ws", c.config);
     const ProbeRun run = Probe("ws", {"whoami", "read"});
     EXPECT_EQ(run.Code("whoami"), c.whoami);
     if (c.whoami == 0) {
