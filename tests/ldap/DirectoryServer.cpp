@@ -215,7 +215,8 @@ bool PrivateDirectory::Start() {
       port_ = FreePort();
     const std::string conf = folder_.path() + "/slapd/slapd.conf";
     const std::string urls = TcpUri() + "/ " + LdapiUri();
-    pid_ = Spawn({"slapd", "-d", "none", "-f", conf, "-h", urls}, ServerEnvironment(), -1,
+    // "stats" records each connection and operation in the log, for Count.
+    pid_ = Spawn({"slapd", "-d", "stats", "-f", conf, "-h", urls}, ServerEnvironment(), -1,
                  folder_.path() + "/slapd.log");
     if (pid_ <= 0)
       return false;
@@ -238,6 +239,15 @@ bool PrivateDirectory::Start() {
 
 void PrivateDirectory::Stop() {
   StopChild(pid_);
+}
+
+int PrivateDirectory::Count(const std::string& what) const {
+  std::ifstream log(folder_.path() + "/slapd.log");
+  std::string line;
+  int count = 0;
+  while (std::getline(log, line))
+    count += line.find(" " + what) != std::string::npos ? 1 : 0;
+  return count;
 }
 
 std::vector<std::string> PrivateDirectory::Values(const std::string& user) const {

@@ -32,6 +32,9 @@ class PrivateDirectory {
   const std::string& Folder() const { return folder_.path(); }
   /// The values of "l" of uid=<user>,ou=people as the administrator sees them.
   std::vector<std::string> Values(const std::string& user) const;
+  /// How many lines of slapd's log hold " <what>" ("ACCEPT from" for connections, "BIND dn="
+  /// with "method=" for binds, as slapd writes them).
+  int Count(const std::string& what) const;
   /// Adds a value to "l" of uid=<user>,ou=people as the administrator.
   bool AddValue(const std::string& user, const std::string& value) const;
   /// What a client needs to bind as alice with GSSAPI: her ticket (taken with kinit here), the

@@ -192,6 +192,7 @@ TEST_F(LdapClientTest, BindsWithTheUsersKerberosTicket) {
 TEST_F(LdapClientTest, ChangesOnlyTheUsersOwnValuesAndMapsTheAnswers) {
   Configure("alice", SimpleBind("alice"));
   Configure("carol", SimpleBind("carol"));
+  const int connections = directory.Count("ACCEPT from");
   const ProbeRun alice =
       Probe("alice", {"add", "Welcomer.RunOnce=now", "add", "welcomer.runonce=NOW", "remove",
                       "Welcomer.Missing", "add", "Welcomer.File.A=1 2", "remove",
@@ -201,6 +202,7 @@ TEST_F(LdapClientTest, ChangesOnlyTheUsersOwnValuesAndMapsTheAnswers) {
   EXPECT_THAT(alice.Values(), ElementsAre("Berlin", "Welcomer.RunOnce=now"));
   // Answers the program expects of a directory are no news; only refusals are told.
   EXPECT_EQ(alice.Notices(), "");
+  EXPECT_EQ(directory.Count("ACCEPT from") - connections, 1) << "one connection for the run";
   EXPECT_THAT(directory.Values("alice"), ElementsAre("Berlin", "Welcomer.RunOnce=now"));
   EXPECT_THAT(directory.Values("bob"), ElementsAre("Hamburg"));
 
@@ -213,7 +215,7 @@ TEST_F(LdapClientTest, ChangesOnlyTheUsersOwnValuesAndMapsTheAnswers) {
 }
 
 TEST_F(LdapClientTest, ReadsValuesOverSeveralResultBuffersInOrder) {
-  Configure("alice", SimpleBind("alice"));
+  Configure("alice", SimpleBind("alice", "", "cache no\n"));
   const ProbeRun run = Probe("alice", {"fill", "Welcomer.File./SHARE/PAGE", "300", "read"});
   ASSERT_EQ(run.Code("fill"), 0);
   EXPECT_EQ(run.Code("read"), 0);
