@@ -32,6 +32,18 @@ class DirectoryClient {
   virtual bool RemoveAttributeValue(const std::string& contextName, const std::string& objectName,
                                     TNWDSAttribute attribute, const std::string& value) = 0;
 
+  /// Why the directory cannot be used, or why the last failing operation failed, in plain words
+  /// for an administrator (which library did not load and what the loader said, what the store
+  /// answered). Empty when nothing is known to be wrong, also after a read that merely found no
+  /// values.
+  virtual std::string WhyUnusable() { return std::string(); }
+
+  /// Changes from here to EndChanges may be stored together, at the cost of one sync: each
+  /// still reports at once, but is kept only when EndChanges returns true. A directory that
+  /// cannot do so stores each change at once and EndChanges returns true.
+  virtual void BeginChanges() {}
+  virtual bool EndChanges() { return true; }
+
   /// What the client has told since the last call: where the state came from, what the
   /// directory answered to a refused write. Shown in verbose mode only.
   virtual std::vector<std::string> TakeNotices() { return {}; }

@@ -1,5 +1,6 @@
 #include "app/FileSelection.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "app/StateStore.h"
@@ -25,62 +26,112 @@ std::string FileStamp(const FoundFile& file) {
 }
 
 bool IsShowable(const FoundFile& file) {
-  return (file.attributes & kHiddenAttributes) == 0;
+  return (file.attributes & kHiddenAttributes) == 0 && file.readable;
 }
 
-void SelectBySearchPath(const std::string& searchPath, StringList& displayList,
+namespace {
+
+// A file the user may not read is left out like a hidden one; unlike a hidden one, it is most
+// likely a mistake of whoever put it there, so verbose mode names it.
+bool LeftOutAsUnreadable(const FoundFile& file) {
+  return (file.attributes & kHiddenAttributes) == 0 && !file.readable;
+}
+
+void ReportUnreadable(const std::vector<std::string>& paths, bool verbose) {
+  if (!verbose || paths.empty())
+    return;
+  std::string text = "Files left out, as they cannot be read:\r\n";
+  for (const std::string& path : paths)
+    text += path + "\r\n";
+  ShowError(text);
+}
+
+// The directory part of a search path as typed (up to its last delimiter); AddBackslash's form
+// when the path names a folder.
+std::string DirectoryPart(const std::string& searchPath, bool namesFolder) {
+  if (namesFolder) {
+    std::string folder = AllTrim(searchPath);
+    if (folder.empty() || folder.back() != kPathDelimiter)
+      folder += kPathDelimiter;
+    return folder;
+  }
+  const size_t delimiter = searchPath.rfind(kPathDelimiter);
+  return delimiter == std::string::npos ? "" : searchPath.substr(0, delimiter + 1);
+}
+
+}  // namespace
+
+void SelectBySearchPath(const std::string& searchPath, StringList& displayList, bool verbose,
                         FileSearcher& searcher) {
   displayList.Clear();
-  std::string directoryPart;
-  std::string pattern;
-  if (FileCanOpen(searchPath) || HasWildcard(searchPath)) {
-    const size_t delimiter = searchPath.rfind(kPathDelimiter);
-    directoryPart = delimiter == std::string::npos ? "" : searchPath.substr(0, delimiter + 1);
-    pattern = searchPath;
-  } else {
-    directoryPart = AddBackslash(searchPath);
-    pattern = directoryPart + "*.*";
+  // The search path's own entry tells a folder from a file; a path that names nothing is taken
+  // for a folder, and finds nothing there either.
+  std::vector<FoundFile> found = searcher.Find(searchPath);
+  const bool namesFolder = !HasWildcard(searchPath) &&
+                           (found.empty() || (found.front().attributes & kAttrDirectory) != 0);
+  const std::string directoryPart = DirectoryPart(searchPath, namesFolder);
+  if (namesFolder) {
+    // Searched from where the folder was found on disk, so that resolving its letter case (a
+    // listing of every folder on the way) is not done twice.
+    const std::string folder =
+        found.empty() ? directoryPart : found.front().path + std::string(1, kPathDelimiter);
+    found = searcher.Find(folder + "*.*");
   }
   const std::string upperDirectory = UpperCaseAscii(directoryPart);
 
-  // Setting a value looks the full key up among the entries' names (each the text before its
-  // first "="), so a key that itself holds "=" never matches and is appended again.
+  // Setting a value looks the full key up among the entries' names; a name found again (letter
+  // case aside) gets the later stamp.
   std::vector<StringList::Item> items;
   std::unordered_map<std::string, size_t, AsciiCaseInsensitiveHash, AsciiCaseInsensitiveEqual>
       indexByName;
-  for (const FoundFile& file : searcher.Find(pattern)) {
+  std::vector<std::string> unreadable;
+  for (const FoundFile& file : found) {
+    if (LeftOutAsUnreadable(file))
+      unreadable.push_back(file.path);
     if (!IsShowable(file))
       continue;
     std::string key = upperDirectory + UpperCaseAscii(file.name);
     std::string text = key + "=" + FileStamp(file);
     const auto existing = indexByName.find(key);
     if (existing != indexByName.end()) {
+      // Names that differ only in case share a key; the entry follows the last of them.
       items[existing->second].text = std::move(text);
+      items[existing->second].file = file.path;
       continue;
     }
     indexByName.try_emplace(std::string(NameOf(text)), items.size());
-    items.push_back({std::move(text), -1});
+    items.push_back({std::move(text), -1, file.path});
   }
   displayList.Assign(std::move(items));
+  ReportUnreadable(unreadable, verbose);
 }
 
-void SelectByArguments(StringList& displayList, bool verbose, FileSearcher& searcher) {
+void SelectByArguments(StringList& displayList, const std::vector<std::string>& arguments,
+                       bool verbose, FileSearcher& searcher) {
   std::vector<StringList::Item> kept;
+  std::vector<std::string> unreadable;
   for (const StringList::Item& item : displayList.Items()) {
-    const FoundFile* first = nullptr;
-    std::vector<FoundFile> found = searcher.Find(item.text);
-    for (const FoundFile& file : found) {
-      // Only the first result counts; a directory or hidden first result names nothing.
-      first = &file;
-      break;
+    // Searched as typed: the upper-cased text reaches a file only through a listing of its
+    // folder, which a folder that may be searched but not listed refuses.
+    const bool typed = item.tag >= 0 && static_cast<size_t>(item.tag) < arguments.size() &&
+                       SameTextAscii(arguments[static_cast<size_t>(item.tag)], item.text);
+    const std::vector<FoundFile> found =
+        searcher.Find(typed ? arguments[static_cast<size_t>(item.tag)] : item.text);
+    // The first result of a search that leaves out what cannot be shown: a hidden file or a
+    // folder that sorts first must not drop a pattern that matches a showable file as well.
+    const auto first = std::find_if(found.begin(), found.end(), IsShowable);
+    for (auto skipped = found.begin(); skipped != first; ++skipped) {
+      if (LeftOutAsUnreadable(*skipped))
+        unreadable.push_back(skipped->path);
     }
-    if (first != nullptr && IsShowable(*first)) {
-      kept.push_back({item.text + "=" + FileStamp(*first), item.tag});
+    if (first != found.end()) {
+      kept.push_back({item.text + "=" + FileStamp(*first), item.tag, first->path});
     } else if (verbose) {
       ShowError("Could not find file " + item.text);
     }
   }
   displayList.Assign(std::move(kept));
+  ReportUnreadable(unreadable, verbose);
 }
 
 void DetectChanges(StringList& displayList, const StringList& storedEntries, bool verbose,

@@ -22,6 +22,39 @@ void Release(RunState& state) {
   state.NetWareClient.reset();
 }
 
+// Releases the user's lock on every way out of start-up.
+class HeldLock {
+ public:
+  ~HeldLock() { Release(); }
+  void Take(UserLock* lock, bool verbose) {
+    std::string reason;
+    if (lock != nullptr && lock->Acquire(kUserLockWait, reason))
+      lock_ = lock;
+    else if (lock != nullptr && verbose)
+      ShowInfo("Going on without the lock of this user: " + reason);
+  }
+  void Release() {
+    if (lock_ != nullptr)
+      lock_->Release();
+    lock_ = nullptr;
+  }
+
+ private:
+  UserLock* lock_ = nullptr;
+};
+
+// The window cannot store a record longer than the directory takes; say so before it is shown.
+void ReportUnrecordablePages(const StringList& list) {
+  std::string paths;
+  for (size_t i = 0; i < list.Count(); ++i) {
+    if (!FileRecordFits(list[i]))
+      paths += std::string(NameOf(list[i])) + "\r\n";
+  }
+  if (!paths.empty())
+    ShowInfo("These paths are too long to be remembered, so their pages show at every login:\r\n" +
+             paths);
+}
+
 StartUpResult ReleaseAndShowUsage(RunState& state) {
   Release(state);
   return Exit(ShowUsage());
@@ -127,10 +160,23 @@ StartUpResult StartUp(const std::vector<std::string>& arguments, RunState& state
       return ReleaseAndShowUsage(state);
   }
 
+  // Only the run-once record needs the lock, and force mode stores none. Held until the record
+  // is stored, since two logins that read at once would both find none.
+  HeldLock userLock;
+  if (!state.ForceMode && list.IndexOf("/RO") >= 0)
+    userLock.Take(services.userLock, verbose);
+
   if (!state.ForceMode) {
     ReadStateEntries(state.NetWareClient.get(), state.StoredEntries);
-    if (verbose)
+    if (verbose) {
       ShowInfo("Config found in NDS:\r\n" + state.StoredEntries.Text());
+      // Without a reason a user who sees every page at every login cannot tell a missing
+      // client from an empty state.
+      const std::string why =
+          state.NetWareClient ? state.NetWareClient->WhyUnusable() : std::string();
+      if (!why.empty())
+        ShowInfo("No state can be kept: " + why);
+    }
   }
   ShowClientNotices(state.NetWareClient.get(), verbose);
 
@@ -164,9 +210,9 @@ StartUpResult StartUp(const std::vector<std::string>& arguments, RunState& state
         command.tag >= 0 ? arguments[static_cast<size_t>(command.tag)] : command.text;
     RunOnceServices runOnce{state.NetWareClient.get(), services.clock, services.dateTimeFormat,
                             services.launcher};
-    RunOnceCommand(command.text, typed, state.StoredEntries, verbose, runOnce);
-    ShowClientNotices(state.NetWareClient.get(), verbose);
+    RunOnceCommand(command.text, typed, state.StoredEntries, verbose, state.ForceMode, runOnce);
   }
+  userLock.Release();
 
   if (list.Empty()) {
     Release(state);
@@ -178,10 +224,13 @@ StartUpResult StartUp(const std::vector<std::string>& arguments, RunState& state
     if (static_cast<size_t>(index) + 1 >= list.Count())
       return ReleaseAndShowUsage(state);
     atGiven = true;
-    const std::string searchPath = list[static_cast<size_t>(index) + 1];
-    SelectBySearchPath(searchPath, list, services.files);
+    // Searched as typed; the entries' keys are upper-cased all the same.
+    const StringList::Item& spec = list.Items()[static_cast<size_t>(index) + 1];
+    const std::string searchPath =
+        spec.tag >= 0 ? arguments[static_cast<size_t>(spec.tag)] : spec.text;
+    SelectBySearchPath(searchPath, list, verbose, services.files);
   } else {
-    SelectByArguments(list, verbose, services.files);
+    SelectByArguments(list, arguments, verbose, services.files);
   }
 
   if (list.Empty()) {
@@ -192,13 +241,21 @@ StartUpResult StartUp(const std::vector<std::string>& arguments, RunState& state
   }
 
   if (!state.ForceMode) {
+    // Thousands of stale records would otherwise cost a sync each before the window shows.
+    // What is not kept only shows the page again, as a failed removal does.
+    if (state.NetWareClient)
+      state.NetWareClient->BeginChanges();
     DetectChanges(list, state.StoredEntries, verbose, state.NetWareClient.get());
+    if (state.NetWareClient)
+      state.NetWareClient->EndChanges();
     ShowClientNotices(state.NetWareClient.get(), verbose);
   }
   if (list.Empty()) {
     Release(state);
     return Exit(0);
   }
+  if (verbose && !state.ForceMode)
+    ReportUnrecordablePages(list);
   if (verbose)
     ShowInfo("Files to display:\r\n" + list.Text());
   state.CurrentPage = 0;

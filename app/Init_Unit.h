@@ -11,6 +11,7 @@
 #include "platform/FileSearch.h"
 #include "platform/LocaleFormat.h"
 #include "platform/ProcessLauncher.h"
+#include "platform/UserLock.h"
 
 namespace welcomer {
 
@@ -43,7 +44,13 @@ struct StartUpServices {
   Clock& clock;
   DateTimeFormat dateTimeFormat;
   std::function<std::unique_ptr<DirectoryClient>()> createClient = CreateNetWareClient;
+  /// Held from reading the state through storing the run-once record, so that two logins of
+  /// one user at the same moment start the command once; none: no lock is taken.
+  UserLock* userLock = nullptr;
 };
+
+/// How long start-up waits for another run of the same user to store its run-once record.
+inline constexpr std::chrono::milliseconds kUserLockWait{5000};
 
 /// How start-up ended.
 struct StartUpResult {

@@ -13,9 +13,12 @@ namespace welcomer {
 /// "dd/mmm/yyyy hh:nn:ss" with the locale's month abbreviation and separators.
 std::string FormatRunOnceTime(const LocalDateTime& time, const DateTimeFormat& format);
 
-/// The complete run-once record for `command` run at `time`.
+/// The run-once record for `command` run at `time`. When the whole would be longer than the
+/// directory takes (kMaxEntryLength), the command inside the parentheses is cut to fit, never
+/// inside a UTF-8 character, and `shortened` (when given) is set; the already-run test looks at
+/// the key only, so a cut command still counts.
 std::string RunOnceRecord(const LocalDateTime& time, const DateTimeFormat& format,
-                          const std::string& command);
+                          const std::string& command, bool* shortened = nullptr);
 
 /// What running the command once needs from outside.
 struct RunOnceServices {
@@ -27,8 +30,11 @@ struct RunOnceServices {
 
 /// Runs `command` unless `storedEntries` holds a run-once record with a value: stores the record
 /// first (upper-cased `command`), then starts `typedCommand`, the same words in the letter case
-/// they were typed in. In verbose mode reports the start. Silent when it has run before.
+/// they were typed in. `forceMode` runs it without storing anything. In verbose mode reports the
+/// start or why it failed, a record that could not be stored, and a command shortened in its
+/// record. Silent when it has run before.
 void RunOnceCommand(const std::string& command, const std::string& typedCommand,
-                    const StringList& storedEntries, bool verbose, RunOnceServices& services);
+                    const StringList& storedEntries, bool verbose, bool forceMode,
+                    RunOnceServices& services);
 
 }  // namespace welcomer

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "netware/AsciiText.h"
 #include "netware/Nwtools.h"
 
 namespace welcomer {
@@ -11,6 +12,19 @@ namespace {
 const std::string kDefaultContext;
 
 }  // namespace
+
+std::string StoredRunOnceValue(const StringList& storedEntries) {
+  for (const StringList::Item& item : storedEntries.Items()) {
+    const size_t eq = item.text.find('=');
+    if (eq != std::string::npos && SameTextAscii(item.text.substr(0, eq), kRunOnceKey))
+      return item.text.substr(eq + 1);
+  }
+  return std::string();
+}
+
+bool FileRecordFits(std::string_view displayEntry) {
+  return kFileRecordPrefix.size() + displayEntry.size() <= kMaxEntryLength;
+}
 
 void ReadStateEntries(DirectoryClient* client, StringList& storedEntries) {
   storedEntries.Clear();

@@ -22,6 +22,14 @@ inline constexpr std::string_view kFileRecordPrefix = "Welcomer.File.";
 /// terminator). Longer entries are not sent at all: a cut entry would be a different entry.
 inline constexpr size_t kMaxEntryLength = 255;
 
+/// The value of the run-once record in `storedEntries`: the text after the first "=" of the
+/// first entry whose key, the text before that "=", is kRunOnceKey (ASCII case ignored). Empty
+/// when there is none. Its key ends at the first "=" because the command may hold more.
+std::string StoredRunOnceValue(const StringList& storedEntries);
+
+/// Whether the file record of a DisplayList entry (path=stamp) is short enough to be stored.
+bool FileRecordFits(std::string_view displayEntry);
+
 /// Fills `storedEntries` with the user's state entries: the values of "L" of the user's object
 /// that begin with kStatePrefix, in the order the directory gave them. Left empty when the read
 /// fails; nothing is reported. `client` may be null: nothing is read then.

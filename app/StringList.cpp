@@ -5,12 +5,12 @@
 namespace welcomer {
 
 std::string_view NameOf(std::string_view entry) {
-  size_t eq = entry.find('=');
+  size_t eq = entry.rfind('=');
   return eq == std::string_view::npos ? std::string_view() : entry.substr(0, eq);
 }
 
 std::string_view ValueOf(std::string_view entry) {
-  size_t eq = entry.find('=');
+  size_t eq = entry.rfind('=');
   return eq == std::string_view::npos ? std::string_view() : entry.substr(eq + 1);
 }
 

@@ -7,7 +7,8 @@
 namespace welcomer {
 
 /// An ordered list of texts with name=value look-up: an entry's name (its key) is the text
-/// before its first "=", its value the text after it; an entry without "=" has an empty name.
+/// before its last "=", its value the text after it; an entry without "=" has an empty name.
+/// The values the program keeps here (file stamps) never hold "=", while paths may.
 /// Names and whole entries are compared without regard to ASCII case, and the first match wins.
 /// Each entry may carry a tag, an integer the owner attaches (-1 when none).
 class StringList {
@@ -15,6 +16,10 @@ class StringList {
   struct Item {
     std::string text;
     int tag = -1;
+    /// For a page: the file its content is read from, as the search found it on disk. The name
+    /// stays the key of the page's state even where it differs (a pattern given as an argument
+    /// keeps the pattern). Empty when the name itself is the file.
+    std::string file{};
   };
 
   size_t Count() const { return items_.size(); }
@@ -47,10 +52,10 @@ class StringList {
   std::vector<Item> items_;
 };
 
-/// The name of a name=value text: the text before its first "=", empty when it has none.
+/// The name of a name=value text: the text before its last "=", empty when it has none.
 std::string_view NameOf(std::string_view entry);
 
-/// The value of a name=value text: the text after its first "=", empty when it has none.
+/// The value of a name=value text: the text after its last "=", empty when it has none.
 std::string_view ValueOf(std::string_view entry);
 
 }  // namespace welcomer

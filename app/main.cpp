@@ -11,6 +11,7 @@
 #include "platform/LocaleFormat.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/ProgramFolder.h"
+#include "platform/UserLock.h"
 
 int main(int argc, char** argv) {
   using namespace welcomer;
@@ -28,7 +29,9 @@ int main(int argc, char** argv) {
   PosixFileSearcher files;
   PosixProcessLauncher launcher;
   SystemClock clock;
+  PosixUserLock userLock;
   StartUpServices services{files, launcher, clock, CurrentDateTimeFormat()};
+  services.userLock = &userLock;
   RunState state;
   const StartUpResult result = StartUp(arguments, state, services);
 

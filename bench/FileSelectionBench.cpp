@@ -44,7 +44,7 @@ Fixture& FixtureFor(int count) {
   }
   // Every file acknowledged once, in the order of an earlier login; every tenth changed since.
   StringList display;
-  SelectBySearchPath(UpperCaseAscii(fixture->folder), display, searcher);
+  SelectBySearchPath(UpperCaseAscii(fixture->folder), display, false, searcher);
   for (size_t i = 0; i < display.Count(); ++i) {
     std::string record = std::string(kFileRecordPrefix) + display[i];
     if (i % 10 == 0)
@@ -63,7 +63,7 @@ void BM_SelectAndDetectChanges(benchmark::State& state) {
   size_t shown = 0;
   for (auto _ : state) {
     StringList display;
-    SelectBySearchPath(searchPath, display, searcher);
+    SelectBySearchPath(searchPath, display, false, searcher);
     DetectChanges(display, fixture.stored, false, &client);
     shown = display.Count();
     benchmark::DoNotOptimize(shown);

@@ -16,7 +16,8 @@ namespace {
 // Answers every call with the one reason there is no directory.
 class UnavailableBackend : public DirectoryBackend {
  public:
-  UnavailableBackend(Account account, int32_t code) : account_(std::move(account)), code_(code) {}
+  UnavailableBackend(Account account, int32_t code, std::string why)
+      : account_(std::move(account)), code_(code), why_(std::move(why)) {}
   std::string TreeName() const override { return "WELCOMER"; }
   DirectoryName UserObject() const override { return DirectoryName(); }
   int32_t FindUserObject(DirectoryName& user) override {
@@ -31,10 +32,12 @@ class UnavailableBackend : public DirectoryBackend {
   }
   int32_t Modify(const DirectoryName&, const std::vector<Change>&) override { return code_; }
   int32_t ObjectId(const DirectoryName&, uint32_t&) override { return code_; }
+  std::string FailureText() const override { return why_; }
 
  private:
   Account account_;
   int32_t code_;
+  std::string why_;
 };
 
 }  // namespace
@@ -43,8 +46,8 @@ std::unique_ptr<DirectoryBackend> CreateDefaultBackend() {
   DirectoryConfig config;
   std::string error;
   if (!LoadDirectoryConfig(config, error)) {
-    AddClientNotice("No state: " + error);
-    return std::make_unique<UnavailableBackend>(CurrentProcessAccount(), kNWErrConfiguration);
+    return std::make_unique<UnavailableBackend>(CurrentProcessAccount(), kNWErrConfiguration,
+                                                error);
   }
   if (config.backend == DirectoryConfig::Backend::kSqlite)
     return std::make_unique<SqliteBackend>(CurrentProcessAccount(), std::string());

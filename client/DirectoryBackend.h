@@ -102,6 +102,17 @@ class DirectoryBackend {
 
   /// The object's ID, stable for the life of the object.
   virtual int32_t ObjectId(const DirectoryName& object, uint32_t& id) = 0;
+
+  /// Why the most recent call failed, in plain words for an administrator, when the code alone
+  /// does not say it (the store's own message, a folder it would not use); else empty.
+  virtual std::string FailureText() const { return std::string(); }
+
+  /// Changes from here to EndChanges may be stored together, in one transaction that the first
+  /// of them begins: each change still applies all or nothing and answers at once, but what it
+  /// answers is kept only once EndChanges returns 0. Many small changes in a row then cost one
+  /// sync instead of one each. A backend that cannot do this stores each change at once.
+  virtual int32_t BeginChanges() { return 0; }
+  virtual int32_t EndChanges() { return 0; }
 };
 
 /// The backend of this process: the embedded database of the current user, or the

@@ -109,16 +109,16 @@ int32_t LdapBackend::GoOffline(const ServerAnswer& answer) {
   }
   link_ = Link::kFailed;
   failure_ = answer.code;
-  AddClientNotice("No state: " + where + " did not answer (" + answer.text + ")" +
-                  (cache_ != nullptr ? " and the offline cache knows nothing of this user" : ""));
-  return failure_;
+  linkWhy_ = where + " did not answer (" + answer.text + ")" +
+             (cache_ != nullptr ? " and the offline cache knows nothing of this user" : "");
+  return Fail(failure_, linkWhy_);
 }
 
 int32_t LdapBackend::Connect(Deadline deadline) {
   if (link_ == Link::kOnline || link_ == Link::kOffline)
     return 0;
   if (link_ == Link::kFailed)
-    return failure_;
+    return Fail(failure_, linkWhy_);
   const ServerAnswer opened = server_->Open(deadline);
   if (opened.Lost())
     return GoOffline(opened);
@@ -134,12 +134,12 @@ int32_t LdapBackend::Connect(Deadline deadline) {
   if (result != 0) {
     link_ = Link::kFailed;
     failure_ = result;
-    AddClientNotice("No state: " + why);
-    return result;
+    linkWhy_ = why;
+    return Fail(result, why);
   }
   link_ = Link::kOnline;
   ReplayQueued(deadline);
-  return link_ == Link::kFailed ? failure_ : 0;
+  return link_ == Link::kFailed ? Fail(failure_, linkWhy_) : 0;
 }
 
 void LdapBackend::ReplayQueued(Deadline deadline) {
@@ -173,7 +173,13 @@ void LdapBackend::ReplayQueued(Deadline deadline) {
     GoOffline(lost);
 }
 
+int32_t LdapBackend::Fail(int32_t code, const std::string& why) {
+  failureText_ = why;
+  return code;
+}
+
 int32_t LdapBackend::FindUserObject(DirectoryName& user) {
+  failureText_.clear();
   const int32_t result = Connect(CallDeadline());
   user = result == 0 ? user_ : DirectoryName();
   return result;
@@ -189,6 +195,7 @@ int32_t LdapBackend::CheckObject(Deadline deadline, const DirectoryName& object)
 int32_t LdapBackend::Read(const DirectoryName& object, const std::vector<std::string>& names,
                           std::vector<Attribute>& attributes) {
   attributes.clear();
+  failureText_.clear();
   const Deadline deadline = CallDeadline();
   int32_t result = CheckObject(deadline, object);
   if (result != 0)
@@ -207,8 +214,7 @@ int32_t LdapBackend::Read(const DirectoryName& object, const std::vector<std::st
       if (result != 0)
         return result;
     } else if (!answer.Ok()) {
-      AddClientNotice("The directory refused the " + answer.text);
-      return answer.code;
+      return Fail(answer.code, "the directory refused the " + answer.text);
     } else if (cache_ != nullptr && cache_->Remember(dn_, values) != 0) {
       AddClientNotice("The offline cache could not keep the state just read");
     }
@@ -230,6 +236,7 @@ int32_t LdapBackend::Read(const DirectoryName& object, const std::vector<std::st
 }
 
 int32_t LdapBackend::Modify(const DirectoryName& object, const std::vector<Change>& changes) {
+  failureText_.clear();
   std::vector<std::pair<bool, Value>> values;
   for (const Change& change : changes) {
     if (!SameText(change.attribute, kStateAttribute))
@@ -254,10 +261,11 @@ int32_t LdapBackend::Modify(const DirectoryName& object, const std::vector<Chang
       return 0;
     }
     if (!answer.Lost()) {
-      // A refusal is the directory's answer: the program carries on, and /v shows it.
+      // A refusal is the directory's answer: the program carries on, and /v shows it, also
+      // for the writes whose failure the program itself does not report.
       if (answer.code != kNWErrDuplicateValue && answer.code != kNWErrNoSuchValue)
         AddClientNotice("The directory refused the " + answer.text);
-      return answer.code;
+      return Fail(answer.code, "the directory refused the " + answer.text);
     }
     result = GoOffline(answer);
     if (result != 0)
@@ -301,6 +309,7 @@ int32_t LdapBackend::ModifyOffline(const std::vector<std::pair<bool, Value>>& ch
 }
 
 int32_t LdapBackend::ObjectId(const DirectoryName& object, uint32_t& id) {
+  failureText_.clear();
   const int32_t result = CheckObject(CallDeadline(), object);
   if (result == 0)
     id = IdFromDn(dn_);

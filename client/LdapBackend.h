@@ -38,6 +38,8 @@ class LdapBackend : public DirectoryBackend {
   int32_t Modify(const DirectoryName& object, const std::vector<Change>& changes) override;
   /// A number derived from the user's DN.
   int32_t ObjectId(const DirectoryName& object, uint32_t& id) override;
+  /// What the server answered, or why there is no user or no session, for the last call.
+  std::string FailureText() const override { return failureText_; }
 
  private:
   enum class Link { kUntried, kOnline, kOffline, kFailed };
@@ -50,6 +52,7 @@ class LdapBackend : public DirectoryBackend {
   int32_t GoOffline(const ServerAnswer& answer);
   int32_t CheckObject(Deadline deadline, const DirectoryName& object);
   int32_t ModifyOffline(const std::vector<std::pair<bool, Value>>& changes);
+  int32_t Fail(int32_t code, const std::string& why);
 
   DirectoryConfig config_;
   Account account_;
@@ -57,6 +60,8 @@ class LdapBackend : public DirectoryBackend {
   std::unique_ptr<OfflineCache> cache_;
   Link link_ = Link::kUntried;
   int32_t failure_ = 0;
+  std::string linkWhy_;  ///< why the run has no session and no cache to fall back on
+  std::string failureText_;
   std::string dn_;
   DirectoryName user_;
 };

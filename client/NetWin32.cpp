@@ -579,6 +579,25 @@ int32_t NWSetPreferredDSTree(uint32_t length, const char* treeName256) {
   });
 }
 
+int32_t NWDSLastFailureText(char* text512) {
+  return Guarded([&](ClientState& state) -> int32_t {
+    if (text512 == nullptr)
+      return kNWErrNullPointer;
+    constexpr size_t kSize = 512;
+    const std::string text = state.Backend().FailureText().substr(0, kSize - 1);
+    std::memcpy(text512, text.c_str(), text.size() + 1);
+    return 0;
+  });
+}
+
+int32_t NWDSBeginChanges(void) {
+  return Guarded([](ClientState& state) { return state.Backend().BeginChanges(); });
+}
+
+int32_t NWDSEndChanges(void) {
+  return Guarded([](ClientState& state) { return state.Backend().EndChanges(); });
+}
+
 // Bound by the program but never called: there is nothing they could be asked without
 // arguments, so each says it serves no such request.
 int32_t NWDSRemoveObject(void) {

@@ -1,6 +1,7 @@
 #include "client/SqliteBackend.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -38,18 +39,12 @@ CREATE TABLE attribute_values(
 CREATE UNIQUE INDEX attribute_values_unique ON attribute_values(object_id, attribute, match_key);
 )sql";
 
-// Anything else at the database's path must look like an SQLite file before SQLite may open it
-// for writing. `empty` tells whether the file holds no bytes yet, so that it may be set up.
-int32_t PrepareFile(const std::string& path, bool& empty) {
-  constexpr std::string_view kHeader("SQLite format 3\0", 16);
-  const StateFile file = PrepareStateFile(path, kHeader.size());
-  if (!file.usable)
-    return kNWErrStoreUnavailable;
-  empty = file.head.empty();
-  if (!empty && file.head != kHeader)
-    return kNWErrInconsistentDatabase;
-  return 0;
-}
+constexpr std::string_view kHeader("SQLite format 3\0", 16);
+// Bytes 18 and 19 of the header are 2 in a database that is in WAL mode.
+constexpr size_t kHeadSize = 20;
+constexpr size_t kWriteVersionOffset = 18;
+// Side files a crashed or older run may have left; they must be writable for the next change.
+constexpr const char* kSideFiles[] = {"-journal", "-wal", "-shm"};
 
 int32_t CreateSchema(Database& db) {
   Transaction transaction(db);
@@ -73,91 +68,59 @@ int32_t CreateSchema(Database& db) {
   return rc == SQLITE_OK ? 0 : FromSqlite(rc);
 }
 
-int32_t TryWal(Database& db) {
-  std::string mode;
-  int rc = db.QueryText("PRAGMA journal_mode", mode);
-  if (rc != SQLITE_OK)
-    return FromSqlite(rc);
-  if (mode == "wal")
-    return 0;
-  rc = db.QueryText("PRAGMA journal_mode = WAL", mode);
-  if (rc != SQLITE_OK)
-    return FromSqlite(rc);
-  if (mode == "wal" || sqlite3_db_readonly(db.Handle(), "main") == 1)
-    return 0;
-  return kNWErrStoreBusy;
-}
-
-// WAL lets a run read while the other one writes; it is kept in the file once set. Switching
-// needs the file to itself, and SQLite gives up at once instead of waiting when two runs set up
-// the same new file together, so the waiting happens here, within the busy timeout.
-int32_t EnsureWal(Database& db) {
+// Leaving WAL needs the file to itself, and SQLite gives up at once instead of waiting when
+// another run has it open, so the waiting happens here, within the busy timeout. A rollback
+// journal is what SQLite supports on network filesystems with working locks.
+int UseRollbackJournal(Database& db) {
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
   for (;;) {
-    const int32_t result = TryWal(db);
-    if (result != kNWErrStoreBusy || std::chrono::steady_clock::now() >= deadline)
-      return result;
+    std::string mode;
+    int rc = db.QueryText("PRAGMA journal_mode = DELETE", mode);
+    if (rc == SQLITE_OK && mode != "delete")
+      rc = SQLITE_BUSY;
+    if ((rc & 0xFF) != SQLITE_BUSY || std::chrono::steady_clock::now() >= deadline)
+      return rc;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
 }
 
-int32_t Open(const std::string& path, Database& db) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos)
-    return kNWErrStoreUnavailable;
-  std::string reason;
-  if (!PrepareStateFolder(path.substr(0, slash), reason))
-    return kNWErrStoreUnavailable;
-  bool empty = false;
-  int32_t result = PrepareFile(path, empty);
-  if (result != 0)
-    return result;
-
-  int rc = sqlite3_open_v2(path.c_str(), db.Out(), SQLITE_OPEN_READWRITE, nullptr);
-  if (rc != SQLITE_OK)
-    return FromSqlite(rc);
-  sqlite3_extended_result_codes(db.Handle(), 1);
-  sqlite3_busy_timeout(db.Handle(), kBusyTimeoutMs);
-
-  if (!empty) {
-    // Read-only looks first: a file that is not ours, or damaged, must not see a single write.
-    // They share one read transaction, since another run may be setting the file up right now.
-    sqlite3_int64 applicationId = 0;
-    sqlite3_int64 version = 0;
-    sqlite3_int64 tables = 0;
-    Transaction snapshot(db);
-    rc = snapshot.Begin(false);
-    if (rc == SQLITE_OK)
-      rc = db.QueryInt("PRAGMA application_id", applicationId);
-    if (rc == SQLITE_OK)
-      rc = db.QueryInt("PRAGMA user_version", version);
-    if (rc == SQLITE_OK)
-      rc = db.QueryInt("SELECT count(*) FROM sqlite_master", tables);
-    if (rc != SQLITE_OK)
-      return FromSqlite(rc);
-    if (applicationId != kApplicationId && !(applicationId == 0 && version == 0 && tables == 0))
-      return kNWErrDatabaseFormat;
-    if (applicationId == kApplicationId && version != kSchemaVersion)
-      return kNWErrDatabaseFormat;
-    std::string check;
+// Read-only looks at a file that is not known to be ours: one that is not ours, or damaged,
+// must not see a single write. They share one read transaction, since another run may be
+// setting the file up right now. 0 or the client's code, with `why`; `rc` keeps SQLite's
+// answer. `ours` tells whether the file is set up already.
+int32_t CheckFile(Database& db, bool& ours, std::string& why, int& rc) {
+  sqlite3_int64 applicationId = 0;
+  sqlite3_int64 version = 0;
+  sqlite3_int64 tables = 0;
+  Transaction snapshot(db);
+  rc = snapshot.Begin(false);
+  if (rc == SQLITE_OK)
+    rc = db.QueryInt("PRAGMA application_id", applicationId);
+  if (rc == SQLITE_OK)
+    rc = db.QueryInt("PRAGMA user_version", version);
+  if (rc == SQLITE_OK)
+    rc = db.QueryInt("SELECT count(*) FROM sqlite_master", tables);
+  std::string check;
+  if (rc == SQLITE_OK)
     rc = db.QueryText("PRAGMA quick_check(1)", check);
-    if (rc != SQLITE_OK)
-      return FromSqlite(rc);
-    if (check != "ok")
-      return kNWErrInconsistentDatabase;
+  if (rc == SQLITE_OK)
     rc = snapshot.Commit();
-    if (rc != SQLITE_OK)
-      return FromSqlite(rc);
-    empty = applicationId != kApplicationId;
+  if (rc != SQLITE_OK) {
+    why = sqlite3_errmsg(db.Handle());
+    return FromSqlite(rc);
   }
-  result = EnsureWal(db);
-  if (result != 0)
-    return result;
-  if (db.Exec("PRAGMA synchronous = FULL") != SQLITE_OK ||
-      db.Exec("PRAGMA foreign_keys = ON") != SQLITE_OK)
-    return kNWErrStoreUnavailable;
-  return empty ? CreateSchema(db) : 0;
+  if ((applicationId != kApplicationId && !(applicationId == 0 && version == 0 && tables == 0)) ||
+      (applicationId == kApplicationId && version != kSchemaVersion)) {
+    why = "not a database of this client, or of a newer version";
+    return kNWErrDatabaseFormat;
+  }
+  if (check != "ok") {
+    why = "the database is damaged: " + check;
+    return kNWErrInconsistentDatabase;
+  }
+  ours = applicationId == kApplicationId;
+  return 0;
 }
 
 std::string MatchKey(uint32_t syntax, const Value& value) {
@@ -221,103 +184,100 @@ int32_t EnsureUserObject(Database& db, const DirectoryName& user, const Account&
   return rc == SQLITE_OK ? 0 : FromSqlite(rc);
 }
 
-struct StoredValue {
-  sqlite3_int64 id;
-  uint32_t syntax;
-  Value value;
-  std::string matchKey;
-};
-
-int LoadValues(Database& db, sqlite3_int64 objectId, const std::string& attribute,
-               std::vector<StoredValue>& values) {
+// The syntax of the attribute's values, and whether it has any. Each change looks values up
+// through the unique index instead of loading them, so that thousands of single-value changes
+// in a row cost each the same.
+int AttributeSyntax(Database& db, sqlite3_int64 objectId, const std::string& attribute, bool& any,
+                    uint32_t& syntax) {
   Statement select(db.Handle(),
-                   "SELECT id, syntax, value, match_key FROM attribute_values "
-                   "WHERE object_id = ? AND attribute = ? ORDER BY id");
+                   "SELECT syntax FROM attribute_values WHERE object_id = ? AND attribute = ? "
+                   "LIMIT 1");
   select.Bind(1, objectId).BindText(2, attribute);
-  values.clear();
-  int rc;
-  while ((rc = select.Step()) == SQLITE_ROW)
-    values.push_back(
-        {select.Int(0), static_cast<uint32_t>(select.Int(1)), select.Text(2), select.Text(3)});
-  return rc == SQLITE_DONE ? SQLITE_OK : rc;
+  const int rc = select.Step();
+  any = rc == SQLITE_ROW;
+  syntax = any ? static_cast<uint32_t>(select.Int(0)) : 0;
+  return rc == SQLITE_ROW || rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
-int DeleteValue(Database& db, sqlite3_int64 id) {
-  Statement remove(db.Handle(), "DELETE FROM attribute_values WHERE id = ?");
-  remove.Bind(1, id);
-  int rc = remove.Step();
-  return rc == SQLITE_DONE ? SQLITE_OK : rc;
+// The row of the value that matches `key`, or 0.
+int FindValue(Database& db, sqlite3_int64 objectId, const std::string& attribute,
+              const std::string& key, sqlite3_int64& id) {
+  Statement select(db.Handle(),
+                   "SELECT id FROM attribute_values WHERE object_id = ? AND attribute = ? AND "
+                   "match_key = ?");
+  select.Bind(1, objectId).BindText(2, attribute).BindBlob(3, key);
+  const int rc = select.Step();
+  id = rc == SQLITE_ROW ? select.Int(0) : 0;
+  return rc == SQLITE_ROW || rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
-const StoredValue* FindValue(const std::vector<StoredValue>& values, const std::string& key) {
-  for (const StoredValue& stored : values)
-    if (stored.matchKey == key)
-      return &stored;
-  return nullptr;
+int Run(Statement& statement) {
+  const int rc = statement.Step();
+  return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
 // Applies one change inside the caller's transaction; returns 0 or an NWClientError.
 int32_t ApplyChange(Database& db, sqlite3_int64 objectId, const Change& change) {
-  std::vector<StoredValue> stored;
-  int rc = LoadValues(db, objectId, change.attribute, stored);
+  bool any = false;
+  uint32_t syntax = 0;
+  int rc = AttributeSyntax(db, objectId, change.attribute, any, syntax);
   if (rc != SQLITE_OK)
     return FromSqlite(rc);
-  if (!change.values.empty() && !stored.empty() && stored.front().syntax != change.syntax)
+  if (!change.values.empty() && any && syntax != change.syntax)
     return kNWErrSyntaxViolation;
 
   switch (change.type) {
     case kAddAttribute:
-      if (!stored.empty())
+      if (any)
         return kNWErrAttributeAlreadyExists;
       [[fallthrough]];
     case kAddValue:
     case kAdditionalValue:
     case kOverwriteValue:
       for (const Value& value : change.values) {
-        const std::string key = MatchKey(change.syntax, value);
-        if (const StoredValue* match = FindValue(stored, key)) {
+        sqlite3_int64 match = 0;
+        rc = FindValue(db, objectId, change.attribute, MatchKey(change.syntax, value), match);
+        if (rc == SQLITE_OK && match != 0) {
           if (change.type == kAddValue || change.type == kAddAttribute)
             return kNWErrDuplicateValue;
           if (change.type == kOverwriteValue) {
             Statement update(db.Handle(), "UPDATE attribute_values SET value = ? WHERE id = ?");
-            update.BindBlob(1, value).Bind(2, match->id);
-            rc = update.Step();
-            if (rc != SQLITE_DONE)
-              return FromSqlite(rc);
+            update.BindBlob(1, value).Bind(2, match);
+            rc = Run(update);
           }
-          continue;
+        } else if (rc == SQLITE_OK) {
+          rc = InsertValue(db, objectId, change.attribute, change.syntax, value);
         }
-        rc = InsertValue(db, objectId, change.attribute, change.syntax, value);
         if (rc != SQLITE_OK)
           return FromSqlite(rc);
-        stored.push_back({sqlite3_last_insert_rowid(db.Handle()), change.syntax, value, key});
       }
       return 0;
     case kRemoveValue:
     case kClearValue:
       for (const Value& value : change.values) {
-        const StoredValue* match = FindValue(stored, MatchKey(change.syntax, value));
-        if (match == nullptr) {
-          if (change.type == kRemoveValue)
-            return kNWErrNoSuchValue;
-          continue;
+        sqlite3_int64 match = 0;
+        rc = FindValue(db, objectId, change.attribute, MatchKey(change.syntax, value), match);
+        if (rc == SQLITE_OK && match == 0 && change.type == kRemoveValue)
+          return kNWErrNoSuchValue;
+        if (rc == SQLITE_OK && match != 0) {
+          Statement remove(db.Handle(), "DELETE FROM attribute_values WHERE id = ?");
+          remove.Bind(1, match);
+          rc = Run(remove);
         }
-        rc = DeleteValue(db, match->id);
         if (rc != SQLITE_OK)
           return FromSqlite(rc);
-        stored.erase(stored.begin() + (match - stored.data()));
       }
       return 0;
     case kRemoveAttribute:
-    case kClearAttribute:
-      if (stored.empty() && change.type == kRemoveAttribute)
+    case kClearAttribute: {
+      if (!any && change.type == kRemoveAttribute)
         return kNWErrNoSuchAttribute;
-      for (const StoredValue& value : stored) {
-        rc = DeleteValue(db, value.id);
-        if (rc != SQLITE_OK)
-          return FromSqlite(rc);
-      }
-      return 0;
+      Statement remove(db.Handle(),
+                       "DELETE FROM attribute_values WHERE object_id = ? AND attribute = ?");
+      remove.Bind(1, objectId).BindText(2, change.attribute);
+      rc = Run(remove);
+      return rc == SQLITE_OK ? 0 : FromSqlite(rc);
+    }
     default:
       return kNWErrInvalidRequest;
   }
@@ -328,24 +288,6 @@ std::string FirstField(const char* comment) {
     return std::string();
   std::string text = comment;
   return text.substr(0, text.find(','));
-}
-
-// Opens the store with the user's object in place and finds `object` inside a transaction begun
-// for reading or writing; kNWErrNoSuchEntry when the object is not there.
-int32_t BeginOnObject(const std::string& path, const DirectoryName& user, const Account& account,
-                      Database& db, Transaction& transaction, bool write,
-                      const DirectoryName& object, sqlite3_int64& objectId) {
-  int32_t result = Open(path, db);
-  if (result == 0)
-    result = EnsureUserObject(db, user, account);
-  if (result != 0)
-    return result;
-  int rc = transaction.Begin(write);
-  if (rc == SQLITE_OK)
-    rc = FindObject(db, object, objectId);
-  if (rc != SQLITE_OK)
-    return FromSqlite(rc);
-  return objectId == 0 ? kNWErrNoSuchEntry : 0;
 }
 
 }  // namespace
@@ -385,19 +327,158 @@ DirectoryName SqliteBackend::UserObject() const {
   return DirectoryName({{"CN", account_.name}, {"O", "LOCAL"}});
 }
 
+int32_t SqliteBackend::Fail(int32_t code, std::string text) {
+  failure_ = std::move(text);
+  return code;
+}
+
+int32_t SqliteBackend::FailSql(int rc) {
+  const char* message = db_ ? sqlite3_errmsg(db_->Handle()) : sqlite3_errstr(rc);
+  return Fail(FromSqlite(rc), openPath_ + ": " + (message ? message : sqlite3_errstr(rc)));
+}
+
+int32_t SqliteBackend::Connect(bool write) {
+  failure_.clear();
+  // A batch's transaction lives on this connection until EndChanges.
+  if (batchOpen_)
+    return 0;
+  const std::string path = DatabasePath();
+  struct stat info;
+  const bool exists = !path.empty() && ::stat(path.c_str(), &info) == 0;
+  // The same file as before: a user who deletes it, or a run in another folder, gets a new one.
+  if (db_ && exists && path == openPath_ && info.st_dev == device_ && info.st_ino == inode_ &&
+      (writable_ || !write))
+    return 0;
+  db_.reset();
+  writable_ = false;
+  if (path.empty())
+    return Fail(kNWErrStoreUnavailable, "no state folder: no home folder is known");
+  // The first call of all makes the store, even when it only reads.
+  return Open(path, write || !exists);
+}
+
+int32_t SqliteBackend::Open(const std::string& path, bool write) {
+  openPath_ = path;
+  std::string reason;
+  if (PrepareStateFolder(path.substr(0, path.rfind('/')), write, reason) != FolderState::kReady)
+    return Fail(kNWErrStoreUnavailable, reason);
+  const StateFile file = PrepareStateFile(path, kHeadSize, write);
+  if (!file.usable)
+    return Fail(kNWErrStoreUnavailable, file.reason);
+  bool empty = file.head.empty();
+  if (!empty && file.head.substr(0, kHeader.size()) != kHeader)
+    return Fail(kNWErrInconsistentDatabase, path + ": not an SQLite database");
+  // Only a writer can set up an empty file.
+  if (empty)
+    write = true;
+  // Reading a database in WAL mode would make its side files all the same: switch it now.
+  if (!empty && file.head.size() > kWriteVersionOffset && file.head[kWriteVersionOffset] == 2)
+    write = true;
+  if (write) {
+    for (const char* suffix : kSideFiles)
+      TightenStateFile(path + suffix);
+  }
+
+  db_ = std::make_unique<Database>();
+  int rc = sqlite3_open_v2(path.c_str(), db_->Out(),
+                           write ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY, nullptr);
+  if (rc != SQLITE_OK) {
+    const int32_t result = FailSql(rc);
+    db_.reset();
+    return result;
+  }
+  sqlite3_extended_result_codes(db_->Handle(), 1);
+  sqlite3_busy_timeout(db_->Handle(), kBusyTimeoutMs);
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) {
+    db_.reset();
+    return Fail(kNWErrStoreUnavailable, path + ": gone while it was opened");
+  }
+  const bool sameFile = info.st_dev == device_ && info.st_ino == inode_;
+  device_ = info.st_dev;
+  inode_ = info.st_ino;
+  if (!sameFile)
+    checked_ = false;
+
+  if (!empty && !checked_) {
+    bool ours = false;
+    std::string why;
+    const int32_t result = CheckFile(*db_, ours, why, rc);
+    // A run that died in the middle of a change left a journal that only a writer can roll
+    // back.
+    if ((rc & 0xFF) == SQLITE_READONLY && !write)
+      return Open(path, true);
+    if (result != 0) {
+      db_.reset();
+      return Fail(result, path + ": " + why);
+    }
+    checked_ = true;
+    empty = !ours;
+  }
+  if (write) {
+    rc = UseRollbackJournal(*db_);
+    if (rc == SQLITE_OK)
+      rc = db_->Exec("PRAGMA synchronous = FULL");
+    if (rc == SQLITE_OK)
+      rc = db_->Exec("PRAGMA foreign_keys = ON");
+    int32_t result = rc == SQLITE_OK ? 0 : FailSql(rc);
+    if (result == 0 && empty) {
+      result = CreateSchema(*db_);
+      if (result != 0)
+        FailSql(SQLITE_ERROR);
+    }
+    if (result != 0) {
+      db_.reset();
+      return result;
+    }
+    checked_ = true;
+  }
+  writable_ = write;
+
+  // The user's object exists from the first call on; only a writer can make it.
+  sqlite3_int64 userId = 0;
+  rc = FindObject(*db_, UserObject(), userId);
+  if (rc != SQLITE_OK) {
+    const int32_t result = FailSql(rc);
+    db_.reset();
+    return result;
+  }
+  if (userId != 0)
+    return 0;
+  if (!write)
+    return Open(path, true);
+  const int32_t result = EnsureUserObject(*db_, UserObject(), account_);
+  if (result != 0) {
+    FailSql(SQLITE_ERROR);
+    db_.reset();
+  }
+  return result;
+}
+
+int32_t SqliteBackend::FindObjectId(const DirectoryName& object, int64_t& id) {
+  sqlite3_int64 found = 0;
+  const int rc = FindObject(*db_, object, found);
+  if (rc != SQLITE_OK)
+    return FailSql(rc);
+  id = found;
+  return found == 0 ? kNWErrNoSuchEntry : 0;
+}
+
 int32_t SqliteBackend::Read(const DirectoryName& object, const std::vector<std::string>& names,
                             std::vector<Attribute>& attributes) {
   attributes.clear();
-  Database db;
-  Transaction transaction(db);
-  sqlite3_int64 objectId = 0;
-  if (int32_t result = BeginOnObject(DatabasePath(), UserObject(), account_, db, transaction, false,
-                                     object, objectId);
-      result != 0)
+  if (int32_t result = Connect(false); result != 0)
     return result;
-  int rc = SQLITE_OK;
+  // Inside a batch, reads see its changes in its own transaction.
+  Transaction transaction(*db_);
+  int rc = batchOpen_ ? SQLITE_OK : transaction.Begin(false);
+  if (rc != SQLITE_OK)
+    return FailSql(rc);
+  int64_t objectId = 0;
+  if (int32_t result = FindObjectId(object, objectId); result != 0)
+    return result;
 
-  Statement select(db.Handle(),
+  Statement select(db_->Handle(),
                    "SELECT attribute, syntax, value FROM attribute_values WHERE object_id = ? "
                    "ORDER BY id");
   select.Bind(1, objectId);
@@ -415,10 +496,10 @@ int32_t SqliteBackend::Read(const DirectoryName& object, const std::vector<std::
     target->values.push_back(select.Text(2));
   }
   if (rc != SQLITE_DONE)
-    return FromSqlite(rc);
-  rc = transaction.Commit();
+    return FailSql(rc);
+  rc = batchOpen_ ? SQLITE_OK : transaction.Commit();
   if (rc != SQLITE_OK)
-    return FromSqlite(rc);
+    return FailSql(rc);
 
   for (Attribute& attribute : all) {
     bool wanted = names.empty();
@@ -433,29 +514,77 @@ int32_t SqliteBackend::Read(const DirectoryName& object, const std::vector<std::
 }
 
 int32_t SqliteBackend::Modify(const DirectoryName& object, const std::vector<Change>& changes) {
-  Database db;
-  Transaction transaction(db);
-  sqlite3_int64 objectId = 0;
-  int32_t result = BeginOnObject(DatabasePath(), UserObject(), account_, db, transaction, true,
-                                 object, objectId);
+  if (batchOpen_) {
+    // Inside the batch's transaction; a savepoint keeps this request all or nothing.
+    failure_.clear();
+    int rc = db_->Exec("SAVEPOINT request");
+    if (rc != SQLITE_OK)
+      return FailSql(rc);
+    const int32_t result = ApplyChanges(object, changes);
+    if (result != 0)
+      db_->Exec("ROLLBACK TO request");
+    db_->Exec("RELEASE request");
+    return result;
+  }
+  if (int32_t result = Connect(true); result != 0)
+    return result;
+  const bool batch = batching_;
+  Transaction transaction(*db_);
+  int rc = transaction.Begin(true);
+  if (rc != SQLITE_OK)
+    return FailSql(rc);
+  const int32_t result = ApplyChanges(object, changes);
   if (result != 0)
     return result;
+  if (batch) {
+    // The batch's first change keeps its transaction open for the rest; EndChanges commits.
+    transaction.Keep();
+    batchOpen_ = true;
+    return 0;
+  }
+  rc = transaction.Commit();
+  return rc == SQLITE_OK ? 0 : FailSql(rc);
+}
+
+int32_t SqliteBackend::ApplyChanges(const DirectoryName& object,
+                                    const std::vector<Change>& changes) {
+  int64_t objectId = 0;
+  if (int32_t result = FindObjectId(object, objectId); result != 0)
+    return result;
   for (const Change& change : changes) {
-    result = ApplyChange(db, objectId, change);
+    const int32_t result = ApplyChange(*db_, objectId, change);
     if (result != 0)
       return result;
   }
-  const int rc = transaction.Commit();
-  return rc == SQLITE_OK ? 0 : FromSqlite(rc);
+  return 0;
+}
+
+int32_t SqliteBackend::BeginChanges() {
+  batching_ = true;
+  return 0;
+}
+
+int32_t SqliteBackend::EndChanges() {
+  batching_ = false;
+  if (!batchOpen_)
+    return 0;
+  batchOpen_ = false;
+  const int rc = db_->Exec("COMMIT");
+  if (rc == SQLITE_OK)
+    return 0;
+  const int32_t result = FailSql(rc);
+  db_->Exec("ROLLBACK");
+  return result;
 }
 
 int32_t SqliteBackend::ObjectId(const DirectoryName& object, uint32_t& id) {
-  Database db;
-  Transaction transaction(db);
-  sqlite3_int64 found = 0;
-  if (int32_t result = BeginOnObject(DatabasePath(), UserObject(), account_, db, transaction, false,
-                                     object, found);
-      result != 0)
+  if (int32_t result = Connect(false); result != 0)
+    return result;
+  Transaction transaction(*db_);
+  if (int rc = batchOpen_ ? SQLITE_OK : transaction.Begin(false); rc != SQLITE_OK)
+    return FailSql(rc);
+  int64_t found = 0;
+  if (int32_t result = FindObjectId(object, found); result != 0)
     return result;
   id = static_cast<uint32_t>(found);
   return 0;

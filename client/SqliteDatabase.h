@@ -69,6 +69,8 @@ class Transaction {
   /// BEGIN IMMEDIATE for `write`, else a deferred BEGIN.
   int Begin(bool write);
   int Commit();
+  /// Leaves the transaction open for someone else to end.
+  void Keep() { open_ = false; }
 
  private:
   Database& db_;

@@ -72,13 +72,14 @@ class SqliteOfflineCache : public OfflineCache {
 
 int32_t SqliteOfflineCache::Open(const std::string& path, int busyMs, std::string& why) {
   const size_t slash = path.rfind('/');
-  if (slash == std::string::npos || !PrepareStateFolder(path.substr(0, slash), why)) {
+  if (slash == std::string::npos ||
+      PrepareStateFolder(path.substr(0, slash), true, why) != FolderState::kReady) {
     if (why.empty())
       why = "no state folder for the offline cache";
     return kNWErrStoreUnavailable;
   }
   constexpr std::string_view kHeader("SQLite format 3\0", 16);
-  const StateFile file = PrepareStateFile(path, kHeader.size());
+  const StateFile file = PrepareStateFile(path, kHeader.size(), true);
   if (!file.usable) {
     why = file.reason;
     return kNWErrStoreUnavailable;

@@ -68,6 +68,16 @@ NWCLIENT_API int32_t NWDSAuditGetObjectID(int32_t context, const char* name256,
 NWCLIENT_API int32_t NWIsDSServer(uint32_t connection, char* treeName256);
 NWCLIENT_API int32_t NWGetPreferredDSServer(uint32_t* connection);
 NWCLIENT_API int32_t NWSetPreferredDSTree(uint32_t length, const char* treeName256);
+/** Only in the client we ship, so the program looks it up as optional: the client's own words
+ * for why its most recent failing call failed (what its store answered), NUL-terminated and cut
+ * to fit; an empty text when it knows no more than the code. */
+NWCLIENT_API int32_t NWDSLastFailureText(char* text512);
+/** Only in the client we ship, optional as the one above: changes of this process from
+ * NWDSBeginChanges to NWDSEndChanges are stored together, so that many in a row cost one sync.
+ * Each change still applies all or nothing and answers at once; what it answered is kept only
+ * when NWDSEndChanges returns 0. */
+NWCLIENT_API int32_t NWDSBeginChanges(void);
+NWCLIENT_API int32_t NWDSEndChanges(void);
 /* Bound but never called by the program. */
 NWCLIENT_API int32_t NWDSRemoveObject(void);
 NWCLIENT_API int32_t NWDSGenerateObjectKeyPair(void);

@@ -23,12 +23,22 @@ std::string ClientLibraryFileName(const std::string& name) {
 
 void* FolderClientLibraryLoader::Load(const std::string& name) {
   const std::string file = ClientLibraryFileName(name);
-  if (file.empty() || folder_.empty() || folder_[0] != '/')
-    return nullptr;
-  std::string path = folder_;
-  if (path.back() != '/')
-    path += '/';
-  return LoadLibraryAt(path + file);
+  std::string failure;
+  void* module = nullptr;
+  if (file.empty()) {
+    failure = "no library file for the name " + name;
+  } else if (folder_.empty() || folder_[0] != '/') {
+    failure = file + ": the program's library folder is unknown";
+  } else {
+    std::string path = folder_;
+    if (path.back() != '/')
+      path += '/';
+    module = LoadLibraryAt(path + file, &failure);
+  }
+  // The first failure is the one to fix; later ones often follow from it.
+  if (module == nullptr && loadFailure_.empty())
+    loadFailure_ = failure;
+  return module;
 }
 
 void* FolderClientLibraryLoader::Find(void* module, const char* symbol) {

@@ -14,6 +14,8 @@ class ClientLibraryLoader {
   virtual void* Load(const std::string& name) = 0;
   /// The entry point `symbol` of `module`; null when it is missing or `module` is null.
   virtual void* Find(void* module, const char* symbol) = 0;
+  /// Why the first library that failed to load did so, naming its file; empty when none failed.
+  virtual std::string LoadFailure() const { return std::string(); }
 };
 
 /// The file a client library name stands for on this platform: "NETWIN32.DLL" gives
@@ -28,10 +30,12 @@ class FolderClientLibraryLoader : public ClientLibraryLoader {
   explicit FolderClientLibraryLoader(std::string folder) : folder_(std::move(folder)) {}
   void* Load(const std::string& name) override;
   void* Find(void* module, const char* symbol) override;
+  std::string LoadFailure() const override { return loadFailure_; }
   const std::string& folder() const { return folder_; }
 
  private:
   std::string folder_;
+  std::string loadFailure_;
 };
 
 /// The loader the client layers use. Until another is installed it is a

@@ -4,12 +4,20 @@
 
 namespace welcomer {
 
-void* LoadLibraryAt(const std::string& absolutePath) {
+void* LoadLibraryAt(const std::string& absolutePath, std::string* failure) {
   // Only absolute paths: a bare name would make the loader search the library path and a
   // relative one the current directory, and either could plant a foreign library on us.
-  if (absolutePath.empty() || absolutePath[0] != '/')
+  if (absolutePath.empty() || absolutePath[0] != '/') {
+    if (failure != nullptr)
+      *failure = "not an absolute path: " + absolutePath;
     return nullptr;
-  return ::dlopen(absolutePath.c_str(), RTLD_NOW | RTLD_LOCAL);
+  }
+  void* library = ::dlopen(absolutePath.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (library == nullptr && failure != nullptr) {
+    const char* error = ::dlerror();
+    *failure = error != nullptr ? error : absolutePath + ": cannot be loaded";
+  }
+  return library;
 }
 
 void* FindLibrarySymbol(void* library, const char* name) {

@@ -10,9 +10,10 @@ class ProcessLauncher {
  public:
   virtual ~ProcessLauncher() = default;
   /// Starts `commandLine`: its first blank-separated word names the program, found on the
-  /// search path; the other words are its arguments. Returns whether the start was handed off;
-  /// the caller never learns more.
-  virtual bool StartDetached(const std::string& commandLine) = 0;
+  /// search path; the other words are its arguments. True when the program is running; false
+  /// when it could not be started, with the reason in plain words in `failure`. The caller never
+  /// learns how the program ends.
+  virtual bool StartDetached(const std::string& commandLine, std::string& failure) = 0;
 };
 
 /// Splits a command line at runs of blanks; no quoting, no shell.
@@ -20,10 +21,11 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 
 /// Starts the program in a session of its own, standard input from /dev/null, in the current
 /// directory, and leaves it to the system to reap: no zombie stays behind while the window is
-/// up.
+/// up. Waits only until the program has replaced the helper process, so that a program that
+/// cannot be run (missing, not executable) is reported with the system's reason.
 class PosixProcessLauncher : public ProcessLauncher {
  public:
-  bool StartDetached(const std::string& commandLine) override;
+  bool StartDetached(const std::string& commandLine, std::string& failure) override;
 };
 
 }  // namespace welcomer

@@ -45,7 +45,7 @@ void TMain::ReportPrintFailure(const std::function<void()>& action) {
 void TMain::PrintButtonClick() {
   if (state_.CurrentPage < 0 || state_.CurrentPage >= PageCount())
     return;
-  const std::string path = PagePath(state_.CurrentPage);
+  const std::string path = PageFile(state_.CurrentPage);
   ReportPrintFailure([&] {
     if (services_.filePrinting.PrintFile(path))
       return;

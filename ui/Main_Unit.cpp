@@ -177,6 +177,11 @@ std::string TMain::PagePath(int page) const {
   return std::string(NameOf(state_.DisplayList[static_cast<size_t>(page)]));
 }
 
+std::string TMain::PageFile(int page) const {
+  const StringList::Item& item = state_.DisplayList.Items()[static_cast<size_t>(page)];
+  return item.file.empty() ? PagePath(page) : item.file;
+}
+
 // Values are always reached through the path, so that entries with the same path share one
 // mark.
 std::string TMain::PageValue(int page) const {
@@ -213,7 +218,7 @@ void TMain::Init() {
     return;
   pageShown_ = false;
   pageError_.clear();
-  const std::string path = PagePath(state_.CurrentPage);
+  const std::string path = PageFile(state_.CurrentPage);
   try {
     QByteArray bytes;
     QString error;

@@ -110,6 +110,8 @@ class TMain : public QDialog {
   void BuildLayout();
   int PageCount() const;
   std::string PagePath(int page) const;
+  /// The file a page is read and printed from; PagePath stays the key of its state.
+  std::string PageFile(int page) const;
   std::string PageValue(int page) const;
   void SetPageValue(int page, const std::string& value);
   bool PageMarked(int page) const;

@@ -185,11 +185,104 @@ TEST_F(StartUpTest, RunOnceRunsOnceAndEndsWhenNothingIsLeft) {
   EXPECT_EQ(launcher_.started.size(), 1u);
   EXPECT_EQ(directory_.values.size(), 1u);
 
-  // Force mode reads nothing: the command runs and one more record is added.
+  // Force mode reads and stores nothing: the command runs, and a later real start still finds
+  // only the first record.
+  directory_.values.clear();
   EXPECT_EQ(Run({"/ro", "x", "/f"}).exitCode, 0);
   EXPECT_EQ(launcher_.started.size(), 2u);
-  EXPECT_EQ(directory_.values.size(), 2u);
+  EXPECT_TRUE(directory_.values.empty());
   EXPECT_EQ(directory_.CountOf("read"), 2u);
+  EXPECT_EQ(Run({"/ro", "x"}).exitCode, 0);
+  EXPECT_EQ(launcher_.started.size(), 3u);
+}
+
+// Notes, at each directory call, whether the lock was held.
+class WatchedLock : public UserLock {
+ public:
+  bool Acquire(std::chrono::milliseconds, std::string& reason) override {
+    ++acquired;
+    reason = refusal;
+    held = refusal.empty();
+    return held;
+  }
+  void Release() override { held = false; }
+  bool held = false;
+  int acquired = 0;
+  std::string refusal;
+};
+
+class LockWatchingClient : public ForwardingDirectoryClient {
+ public:
+  LockWatchingClient(DirectoryClient& target, const WatchedLock& lock,
+                     std::vector<std::string>& heldAt)
+      : ForwardingDirectoryClient(target), lock_(lock), heldAt_(heldAt) {}
+  bool ReadAttributeValues(const std::string& c, const std::string& o, TNWDSAttribute a,
+                           std::vector<std::string>& v) override {
+    heldAt_.push_back("read:" + std::to_string(lock_.held));
+    return ForwardingDirectoryClient::ReadAttributeValues(c, o, a, v);
+  }
+  bool AddAttributeValue(const std::string& c, const std::string& o, TNWDSAttribute a,
+                         const std::string& v) override {
+    heldAt_.push_back("add:" + std::to_string(lock_.held));
+    return ForwardingDirectoryClient::AddAttributeValue(c, o, a, v);
+  }
+
+ private:
+  const WatchedLock& lock_;
+  std::vector<std::string>& heldAt_;
+};
+
+TEST_F(StartUpTest, TheLockSpansReadingTheStateThroughStoringTheRunOnceRecord) {
+  struct Row {
+    std::vector<std::string> arguments;
+    std::string refusal;
+    std::vector<std::string> heldAt;
+    size_t started;
+  };
+  const std::string waited = "another run held the lock too long";
+  const Row rows[] = {
+      {{"/ro", "setup"}, "", {"read:1", "add:1"}, 1},
+      {{"/ro", "setup", "/v"}, waited, {"read:0", "add:0"}, 1},  // goes on as without a lock
+      {{"/ro", "setup", "/f"}, "", {}, 1},                       // nothing read, nothing stored
+      {{"/v", "/@", motd_}, "", {"read:0"}, 0},                  // no run-once, no lock
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.arguments));
+    directory_.values.clear();
+    launcher_.started.clear();
+    boxes_.shown.clear();
+    WatchedLock lock;
+    lock.refusal = row.refusal;
+    std::vector<std::string> heldAt;
+    StartUpServices services{
+        searcher_, launcher_, clock_, format_,
+        [&] { return std::make_unique<LockWatchingClient>(directory_, lock, heldAt); }};
+    services.userLock = &lock;
+    StartUp(row.arguments, state_, services);
+    EXPECT_EQ(heldAt, row.heldAt);
+    EXPECT_FALSE(lock.held) << "released before the pages";
+    EXPECT_EQ(launcher_.started.size(), row.started);
+    EXPECT_EQ(lock.acquired, row.heldAt.size() == 2 ? 1 : 0);
+    if (!row.refusal.empty()) {
+      EXPECT_EQ(boxes_.shown[0].text, "Going on without the lock of this user: " + waited);
+    }
+  }
+}
+
+TEST_F(StartUpTest, VerboseModeSaysWhyThereIsNoStateAndWhichPathsCannotBeRemembered) {
+  directory_.whyUnusable = "the directory client could not be loaded: libnetwin32.so: missing";
+  dir_.MakeDir("motd/" + std::string(230, 'd'));
+  const std::string longName = "motd/" + std::string(230, 'd') + "/x.txt";
+  dir_.WriteFile(longName, "1");
+  const std::string longPath = UpperCaseAscii(dir_ / longName);
+  EXPECT_TRUE(Run({"/v", motd_ + "/a_news.txt", dir_ / longName}).showWindow);
+  const std::vector<std::string> texts = Texts();
+  ASSERT_GE(texts.size(), 4u);
+  EXPECT_EQ(texts[0], kConfigFound);
+  EXPECT_EQ(texts[1], "No state can be kept: " + directory_.whyUnusable);
+  EXPECT_EQ(texts[texts.size() - 2],
+            "These paths are too long to be remembered, so their pages show at every login:\r\n" +
+                longPath + "\r\n");
 }
 
 TEST_F(StartUpTest, NoFileQuestion) {

@@ -26,6 +26,39 @@ TEST(ReadStateEntriesTest, KeepsOnlyOwnValuesInDirectoryOrder) {
   EXPECT_EQ(AttributeName(directory.calls[0].attribute), "L");
 }
 
+// Paths may hold "=", stamps never do; the run-once command may hold "=" too.
+TEST(RecordSplittingTest, FileRecordsSplitAtTheLastRunOnceRecordsAtTheFirst) {
+  struct Row {
+    std::string entry;
+    std::string name;
+    std::string value;
+  };
+  const Row rows[] = {
+      {"/HOME/M=DIR/A.TXT=12 345", "/HOME/M=DIR/A.TXT", "12 345"},
+      {"/HOME/MOTD/A=B.TXT=12 345", "/HOME/MOTD/A=B.TXT", "12 345"},
+      {"/A=B/C==D.TXT=X12 345", "/A=B/C==D.TXT", "X12 345"},
+      {"/HOME/MOTD/A.TXT=12 345", "/HOME/MOTD/A.TXT", "12 345"},
+      {"NO STAMP", "", ""},
+  };
+  StringList list;
+  for (const Row& row : rows)
+    list.Add(row.entry);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.entry);
+    EXPECT_EQ(NameOf(row.entry), row.name);
+    EXPECT_EQ(ValueOf(row.entry), row.value);
+    if (!row.name.empty()) {
+      EXPECT_EQ(list.Value(row.name), row.value);
+    }
+  }
+
+  StringList stored;
+  stored.Add("Welcomer.File./M=DIR/A.TXT=1 2");
+  stored.Add("Welcomer.RunOnce=05/Dec/2026 12:39:52 (SETX A=B)");
+  EXPECT_EQ(StoredRunOnceValue(stored), "05/Dec/2026 12:39:52 (SETX A=B)");
+  EXPECT_EQ(stored.Value("Welcomer.File./M=DIR/A.TXT"), "1 2");
+}
+
 TEST(ReadStateEntriesTest, FailedReadLeavesNothing) {
   FakeDirectoryClient directory;
   directory.values = {"Welcomer.RunOnce=x"};

@@ -73,4 +73,9 @@ ReadOutcome ReadValues(int32_t context, const std::string& object, const std::st
   return outcome;
 }
 
+std::string LastFailureText() {
+  char text[512] = {};
+  return NWDSLastFailureText(text) == 0 ? std::string(text) : std::string();
+}
+
 }  // namespace welcomer::testing

@@ -38,6 +38,8 @@ class ClientContext {
 
 /// The current user's full name as NWDSWhoAmI gives it; empty on failure.
 std::string WhoAmI(int32_t context);
+/// The client's own words for its last failure.
+std::string LastFailureText();
 
 /// One change with `values` in one request, through the calls the program makes; each value is
 /// handed over as its bytes (texts with their terminator). Returns the first non-zero code.

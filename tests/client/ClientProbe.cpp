@@ -4,6 +4,8 @@
 //                                  once stored; without end when no count is given
 //   client_probe restricted        as root, becomes "nobody"; prints the codes of a read and an
 //                                  add, and 0 when it still knows the user
+//   client_probe codes             the same without becoming anyone else
+//   client_probe read              prints the code of a read and the number of values
 
 #include <grp.h>
 #include <unistd.h>
@@ -22,12 +24,18 @@ int main(int argc, char** argv) {
   std::printf("%d\n", static_cast<int>(::getpid()));
   std::fflush(stdout);
   const bool restricted = argc == 2 && std::string(argv[1]) == "restricted";
+  const bool codes = restricted || (argc == 2 && std::string(argv[1]) == "codes");
   if (restricted && ::geteuid() == 0 &&
       (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
     return 3;
   ClientContext context;
   const std::string user = WhoAmI(context.handle());
-  if (restricted) {
+  if (argc == 2 && std::string(argv[1]) == "read") {
+    const ReadOutcome read = ReadValues(context.handle(), user, "L");
+    std::printf("%d %zu\n", read.result, read.values.size());
+    return 0;
+  }
+  if (codes) {
     std::printf("%d %d %d\n", ReadValues(context.handle(), user, "L").result,
                 AddText(context.handle(), user, "L", "x"), user.empty() ? -1 : 0);
     return 0;

@@ -71,30 +71,55 @@ welcomer /remove /v
 grep -q "Succesfully removed" "$work/stderr" || fail "/remove did not confirm: $(cat "$work/stderr")"
 welcomer /ro MARK
 expect_runs 2 "/ro after /remove"
-welcomer /f /ro MARK
-expect_runs 3 "/f /ro"
-welcomer /f /ro MARK
-expect_runs 4 "/f /ro again"
-welcomer /ro MARK
-expect_runs 4 "/ro after /f"
 
-# Two runs of the same user at once: both finish, and the database stays whole and usable.
-fresh_state concurrent
-codes=0
-"$program" /ro MARK 2>"$work/first" &
-first=$!
-"$program" /ro MARK 2>"$work/second" &
-second=$!
-wait "$first" || codes=$?
-wait "$second" || codes=$?
-[ "$codes" -eq 0 ] || fail "a concurrent run failed: $(cat "$work/first" "$work/second")"
-sleep 1
-ran=$(runs)
-[ "$ran" -ge 1 ] && [ "$ran" -le 2 ] || fail "two concurrent runs ran the command $ran times"
-[ "$(sqlite3 "$(database)" 'PRAGMA integrity_check')" = ok ] || fail "the database is damaged"
+# A trial with /f runs the command every time and leaves the real /ro its one run.
+fresh_state force
+welcomer /f /ro MARK
+expect_runs 1 "/f /ro"
+welcomer /f /ro MARK
+expect_runs 2 "/f /ro again"
 welcomer /ro MARK
-expect_runs "$ran" "/ro after the concurrent runs"
-welcomer /v
-grep -q "Welcomer.RunOnce" "$work/stderr" || fail "the concurrent runs stored nothing"
+expect_runs 3 "/ro after /f"
+welcomer /ro MARK
+expect_runs 3 "/ro once more"
+
+# A command that cannot start is reported under /v and, recorded, not tried again.
+fresh_state broken
+welcomer /v /ro NO-SUCH-PROGRAM
+grep -q 'Could not launch external command "NO-SUCH-PROGRAM": No such file' "$work/stderr" ||
+  fail "a failed start was not reported: $(cat "$work/stderr")"
+grep -q "Succesfully launched" "$work/stderr" && fail "a failed start was reported as success"
+welcomer /v /ro NO-SUCH-PROGRAM
+grep -q "launch" "$work/stderr" && fail "a recorded command was tried again"
+
+# Twenty logins of one user at the same instant run the command once; the lock sits in the
+# state folder when there is no runtime folder, and in the runtime folder when there is one.
+for runtime in none own; do
+  fresh_state "concurrent-$runtime"
+  if [ "$runtime" = none ]; then
+    unset XDG_RUNTIME_DIR
+  else
+    export XDG_RUNTIME_DIR="$work/runtime"
+    mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+  fi
+  pids=()
+  for i in $(seq 20); do
+    "$program" /ro MARK 2>"$work/concurrent-$i" &
+    pids+=($!)
+  done
+  codes=0
+  for pid in "${pids[@]}"; do wait "$pid" || codes=$?; done
+  [ "$codes" -eq 0 ] || fail "a concurrent run failed: $(cat "$work"/concurrent-*)"
+  expect_runs 1 "twenty runs at once ($runtime runtime folder)"
+  [ "$(sqlite3 "$(database)" 'PRAGMA integrity_check')" = ok ] || fail "the database is damaged"
+done
+[ -f "$work/runtime/welcomer.lock" ] || fail "the lock is not in the runtime folder"
+
+# The program alone, without its library folder, says why it keeps no state.
+mkdir -p "$work/alone/bin"
+cp "$program" "$work/alone/bin/welcomer"
+"$work/alone/bin/welcomer" /v 2>"$work/stderr" || true
+grep -q "No state can be kept: the directory client could not be loaded: .*libcalwin32.so" \
+  "$work/stderr" || fail "/v does not say why there is no state: $(cat "$work/stderr")"
 
 echo "PASS"

@@ -55,4 +55,14 @@ press_in "Information Page 1 of 2" Return
 press_in "Information Page 2 of 2" Return
 expect_program_exit 0
 [ "$(stored)" -eq 1 ] || fail "force mode changed the state"
+# A folder with "=" in its name: the page is acknowledged and stays away.
+mkdir "$work/m=dir"
+printf 'Equals\n' >"$work/m=dir/a=b.txt"
+start_program /@ "$work/m=dir"
+untick "Information"
+press_in "Information" Return
+expect_program_exit 0
+start_program /@ "$work/m=dir"
+expect_program_exit 0
+has_window "Information.*" && fail "a page in a folder named m=dir came back"
 echo "PASS: acknowledged pages stay away until their files change"

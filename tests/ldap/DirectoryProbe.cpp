@@ -1,6 +1,7 @@
 // One run of a workstation against the directory, for the tests: performs the steps given as
 // arguments through the client's C interface, in one process and so in one session, and prints
-// one line per step, then the client's notices.
+// one line per step (and after a failing step, "failure <text>" with the client's words for
+// it), then the client's notices.
 //   whoami             "whoami <code> <name>"
 //   read               "read <code> <buffers>", then "value <text>" per value of "L"
 //   add <text>         "add <code>"
@@ -56,6 +57,9 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "unknown step %s\n", step.c_str());
       return 2;
     }
+    char failure[512] = {};
+    if (step != "wait" && NWDSLastFailureText(failure) == 0 && failure[0] != '\0')
+      std::printf("failure %s\n", failure);
     std::fflush(stdout);
   }
   char notice[1024];

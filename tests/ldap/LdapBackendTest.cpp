@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "client/ClientErrors.h"
-#include "client/ClientNotices.h"
 
 namespace welcomer::client {
 namespace {
@@ -74,7 +73,7 @@ TEST(LdapBackendTest, FindsTheUserByWhoAmIElseByTheOneEntryTheFilterMatches) {
     std::vector<std::string> found;
     int32_t code;
     std::string user;
-    const char* notice;
+    const char* why;
   } cases[] = {
       {"who am I names the entry",
        "uid=a,ou=people,dc=example,dc=org",
@@ -106,7 +105,6 @@ TEST(LdapBackendTest, FindsTheUserByWhoAmIElseByTheOneEntryTheFilterMatches) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    TakeClientNotices();
     Backend b([&](FakeServer& s) {
       s.whoami = c.whoami;
       s.found = c.found;
@@ -114,11 +112,11 @@ TEST(LdapBackendTest, FindsTheUserByWhoAmIElseByTheOneEntryTheFilterMatches) {
     DirectoryName user;
     EXPECT_EQ(b.backend->FindUserObject(user), c.code);
     EXPECT_EQ(user.IsRoot() ? "" : user.Text(), c.user);
-    const std::vector<std::string> notices = TakeClientNotices();
-    EXPECT_EQ(notices.empty(), c.notice[0] == '\0');
-    EXPECT_THAT(notices.empty() ? "" : notices.front(), HasSubstr(c.notice));
+    EXPECT_EQ(b.backend->FailureText().empty(), c.why[0] == '\0');
+    EXPECT_THAT(b.backend->FailureText(), HasSubstr(c.why));
     // The answer holds for the run; the server is not asked again.
     EXPECT_EQ(b.backend->FindUserObject(user), c.code);
+    EXPECT_THAT(b.backend->FailureText(), HasSubstr(c.why));
     EXPECT_LE(b.server->filters.size(), 1u);
   }
 }

@@ -5,7 +5,12 @@
 
 #include "app/DirectoryClient.h"
 #include "app/Init_Unit.h"
+#include "app/StateStore.h"
+#include "nds/Nwnds.h"
 #include "netware/AsciiText.h"
+#include "netware/NWServer.h"
+#include "netware/nwlib.h"
+#include "platform/ClientLibrary.h"
 #include "tests/support/FakeNetWareClient.h"
 #include "tests/support/FakeServices.h"
 #include "tests/support/TempDir.h"
@@ -26,6 +31,56 @@ TEST(NetWareClientFactory, WithoutTheClientOnlyEarlierEntriesCount) {
   EXPECT_FALSE(client->ReadAttributeValues("", "", TNWDSAttribute::ndsAttrL, values));
   values.push_back("earlier");
   EXPECT_TRUE(client->ReadAttributeValues("", "", TNWDSAttribute::ndsAttrL, values));
+}
+
+// A read that reports failure leaves no state, even with values already delivered; a read whose
+// continuation fails reports success with what it has.
+TEST(NetWareClientFactory, AFailedReadLeavesNoPartialState) {
+  struct Row {
+    const char* name;
+    uint32_t valuesPerBuffer;
+    std::string failing;
+    size_t kept;
+  };
+  const Row rows[] = {
+      {"nothing fails", 1, "", 2},
+      {"second value", 0, "NWDSGetAttrVal", 0},
+      {"second buffer", 1, "NWDSGetAttrCount", 0},
+      {"second buffer's value", 1, "NWDSGetAttrVal", 0},
+      {"second read", 1, "NWDSRead", 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    FakeNetWareClient fake;
+    fake.canonicalNames["jdoe.staff.org"] = kUser;
+    fake.objects["CN=JDOE.OU=STAFF.O=ORG"]["L"] = {"Welcomer.RunOnce=x", "Welcomer.File.A=1 2"};
+    fake.valuesPerBuffer = row.valuesPerBuffer;
+    if (!row.failing.empty())
+      fake.Answer(row.failing, -601, 2);
+    std::unique_ptr<DirectoryClient> client = CreateNetWareClient();
+    StringList stored;
+    ReadStateEntries(client.get(), stored);
+    EXPECT_EQ(stored.Count(), row.kept);
+  }
+}
+
+TEST(NetWareClientFactory, SaysWhichLibraryDidNotLoadAndWhy) {
+  ResetDirectoryUnit();
+  ResetCallsUnit();
+  ResetServerUnit();
+  testing::TempDir empty;
+  FolderClientLibraryLoader loader(empty.path());
+  ClientLibraryLoader* previous = SetClientLibraryLoader(&loader);
+  std::unique_ptr<DirectoryClient> client = CreateNetWareClient();
+  const std::string why = client->WhyUnusable();
+  client.reset();
+  SetClientLibraryLoader(previous);
+  ResetDirectoryUnit();
+  ResetCallsUnit();
+  ResetServerUnit();
+  EXPECT_TRUE(why.starts_with("the directory client could not be loaded: " + empty.path() + "/lib"))
+      << why;
+  EXPECT_NE(why.find("No such file or directory"), std::string::npos) << why;
 }
 
 // A login from start to the window: the user's entries are read through the bound client, one

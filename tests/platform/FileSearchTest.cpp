@@ -4,8 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-
 #include "platform/PathCase.h"
 #include "tests/support/TempDir.h"
 
@@ -33,6 +31,13 @@ TEST(MatchesWildcardTest, WindowsRules) {
       {"", "", true},
       {"news.txt", "NEWS.TXT", true},
       {"x[1].txt", "x[1].txt", true},
+      // A final ".*" also takes names without a dot, as "*.*" does.
+      {"a*.*", "abc", true},
+      {"a*.*", "abc.txt", true},
+      {"a*.*", ".abc", false},
+      {"a.*", "A", true},
+      {"a.*", "ab", false},
+      {"a?.*", "ab", true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.pattern + " ~ " + row.name);
@@ -44,7 +49,6 @@ std::vector<std::string> Names(const std::vector<FoundFile>& found) {
   std::vector<std::string> names;
   for (const FoundFile& file : found)
     names.push_back(file.name);
-  std::sort(names.begin(), names.end());
   return names;
 }
 
@@ -65,7 +69,7 @@ class FileSearchTest : public ::testing::Test {
 TEST_F(FileSearchTest, PatternListsEverythingWithAttributes) {
   const auto found = searcher_.Find(dir_ / "MOTD/*.*");
   EXPECT_EQ(Names(found),
-            (std::vector<std::string>{".hidden", "B_Rules.TXT", "a_news.txt", "pipe", "sub"}));
+            (std::vector<std::string>{".hidden", "a_news.txt", "B_Rules.TXT", "pipe", "sub"}));
   for (const FoundFile& file : found) {
     SCOPED_TRACE(file.name);
     const uint32_t expected = file.name == ".hidden" ? kAttrHidden
@@ -88,8 +92,8 @@ TEST_F(FileSearchTest, NamesAndPatternsIgnoreCase) {
   const Row rows[] = {
       {"MOTD/A_NEWS.TXT", {"a_news.txt"}},
       {"motd/b_rules.txt", {"B_Rules.TXT"}},
-      {"MOTD/*.TXT", {"B_Rules.TXT", "a_news.txt"}},
-      {"MOTD/?_*", {"B_Rules.TXT", "a_news.txt"}},
+      {"MOTD/*.TXT", {"a_news.txt", "B_Rules.TXT"}},
+      {"MOTD/?_*", {"a_news.txt", "B_Rules.TXT"}},
       {"MOTD/missing.txt", {}},
       {"NOWHERE/*.*", {}},
       {"MOTD/", {}},
@@ -114,7 +118,22 @@ TEST_F(FileSearchTest, RelativePatternsSearchTheCurrentDirectory) {
   ASSERT_EQ(::chdir((dir_ / "Motd").c_str()), 0);
   const auto found = Names(searcher_.Find("*.TXT"));
   ASSERT_EQ(::chdir(previous), 0);
-  EXPECT_EQ(found, (std::vector<std::string>{"B_Rules.TXT", "a_news.txt"}));
+  EXPECT_EQ(found, (std::vector<std::string>{"a_news.txt", "B_Rules.TXT"}));
+}
+
+TEST(FileSearchOrderTest, NamesComeInTheOrderOfTheirCapitals) {
+  TempDir dir;
+  // Made out of order, so that the file system's own order is unlikely to be the right one.
+  for (const char* name :
+       {"zeta", "alpha", "readme", "Mid", "a_2", "beta", "9", "README", "AB", "10"}) {
+    dir.WriteFile(name, "x");
+  }
+  PosixFileSearcher searcher;
+  // Letters compare as capitals, so "_" comes after them; digits by their bytes, not their
+  // value; names equal but for case in byte order.
+  EXPECT_EQ(Names(searcher.Find(dir / "*.*")),
+            (std::vector<std::string>{"10", "9", "AB", "alpha", "a_2", "beta", "Mid", "README",
+                                      "readme", "zeta"}));
 }
 
 TEST_F(FileSearchTest, ResolvesEachComponentWithoutRegardToCase) {

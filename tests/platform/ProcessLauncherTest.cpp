@@ -35,7 +35,8 @@ bool WaitForFile(const std::string& path) {
 TEST(PosixProcessLauncherTest, StartsTheProgramFromThePathWithItsArguments) {
   testing::TempDir dir;
   PosixProcessLauncher launcher;
-  EXPECT_TRUE(launcher.StartDetached("touch " + (dir / "marker")));
+  std::string failure;
+  EXPECT_TRUE(launcher.StartDetached("touch " + (dir / "marker"), failure)) << failure;
   EXPECT_TRUE(WaitForFile(dir / "marker"));
 }
 
@@ -43,7 +44,8 @@ TEST(PosixProcessLauncherTest, RunsWithoutAShellAndLeavesNoChildBehind) {
   testing::TempDir dir;
   PosixProcessLauncher launcher;
   // A shell would run two commands; without one, ";" is part of the first argument.
-  EXPECT_TRUE(launcher.StartDetached("touch " + (dir / "a;touch") + " " + (dir / "b")));
+  std::string failure;
+  EXPECT_TRUE(launcher.StartDetached("touch " + (dir / "a;touch") + " " + (dir / "b"), failure));
   EXPECT_TRUE(WaitForFile(dir / "a;touch"));
   EXPECT_TRUE(WaitForFile(dir / "b"));
   struct stat st;
@@ -52,10 +54,26 @@ TEST(PosixProcessLauncherTest, RunsWithoutAShellAndLeavesNoChildBehind) {
   EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
 }
 
-TEST(PosixProcessLauncherTest, AMissingProgramIsNoCrash) {
+TEST(PosixProcessLauncherTest, AProgramThatCannotStartIsReportedWithItsReason) {
+  testing::TempDir dir;
+  dir.WriteFile("not-executable", "#!/bin/sh\n");
+  struct Row {
+    std::string commandLine;
+    std::string reason;
+  };
+  const Row rows[] = {
+      {"welcomer-no-such-program-here arg", "No such file or directory"},
+      {dir / "not-executable", "Permission denied"},
+      {"   ", "the command line is empty"},
+  };
   PosixProcessLauncher launcher;
-  launcher.StartDetached("welcomer-no-such-program-here arg");
-  EXPECT_FALSE(launcher.StartDetached("   "));
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.commandLine);
+    std::string failure;
+    EXPECT_FALSE(launcher.StartDetached(row.commandLine, failure));
+    EXPECT_EQ(failure, row.reason);
+  }
+  EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1) << "no child left behind";
 }
 
 }  // namespace

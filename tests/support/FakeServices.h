@@ -55,12 +55,14 @@ class FakeDirectoryClient : public DirectoryClient {
   bool RemoveAttributeValue(const std::string& contextName, const std::string& objectName,
                             TNWDSAttribute attribute, const std::string& value) override;
 
+  std::string WhyUnusable() override { return whyUnusable; }
   std::vector<std::string> TakeNotices() override { return std::exchange(notices, {}); }
 
   /// Number of recorded calls of one operation.
   size_t CountOf(const std::string& operation) const;
 
   std::string loginId = "CN=Admin.O=Org";
+  std::string whyUnusable;
   std::vector<std::string> values;  ///< the attribute's values, in order
   bool failRead = false;
   bool failAdd = false;
@@ -87,6 +89,7 @@ class ForwardingDirectoryClient : public DirectoryClient {
                             const std::string& v) override {
     return target_.RemoveAttributeValue(c, o, a, v);
   }
+  std::string WhyUnusable() override { return target_.WhyUnusable(); }
 
  private:
   DirectoryClient& target_;
@@ -106,14 +109,17 @@ class FixedClock : public Clock {
   LocalDateTime now_;
 };
 
-/// Records the command lines it is asked to start and starts nothing.
+/// Records the command lines it is asked to start and starts nothing; answers `failWith` as the
+/// reason of a failed start when that is not empty.
 class RecordingLauncher : public ProcessLauncher {
  public:
-  bool StartDetached(const std::string& commandLine) override {
+  bool StartDetached(const std::string& commandLine, std::string& failure) override {
     started.push_back(commandLine);
-    return true;
+    failure = failWith;
+    return failWith.empty();
   }
   std::vector<std::string> started;
+  std::string failWith;
 };
 
 }  // namespace welcomer::testing
