@@ -225,9 +225,9 @@ StartUpResult StartUp(const std::vector<std::string>& arguments, RunState& state
       return ReleaseAndShowUsage(state);
     atGiven = true;
     // Searched as typed; the entries' keys are upper-cased all the same.
-    const StringList::Item& spec = list.Items()[static_cast<size_t>(index) + 1];
+    const StringList::Item& given = list.Items()[static_cast<size_t>(index) + 1];
     const std::string searchPath =
-        spec.tag >= 0 ? arguments[static_cast<size_t>(spec.tag)] : spec.text;
+        given.tag >= 0 ? arguments[static_cast<size_t>(given.tag)] : given.text;
     SelectBySearchPath(searchPath, list, verbose, services.files);
   } else {
     SelectByArguments(list, arguments, verbose, services.files);

@@ -2,8 +2,11 @@
 
 #include <cstdio>
 
+#include "app/TerminalModule.h"
+#include "netware/VisibleControls.h"
 #include "platform/Display.h"
 #include "platform/DynamicLibrary.h"
+#include "platform/Terminal.h"
 
 namespace welcomer {
 
@@ -41,6 +44,20 @@ UiModule* LazyUi::Module() {
   return module_;
 }
 
+TerminalModule* LazyUi::LoadTerminalModule() {
+  if (libraryFolder_.empty())
+    return nullptr;
+  const std::string path = libraryFolder_ + kTerminalModuleFileName;
+  auto create = reinterpret_cast<CreateTerminalModuleFunction>(
+      FindLibrarySymbol(LoadLibraryAt(path), kTerminalModuleEntryName));
+  if (create == nullptr) {
+    std::fprintf(stderr, "welcomer: the terminal module %s could not be loaded\n",
+                 ShowControlCharacters(path).c_str());
+    return nullptr;
+  }
+  return create();
+}
+
 bool LazyUi::Show(BoxKind kind, const std::string& text) {
   UiModule* module = Module();
   return module ? module->MessageBoxes().Show(kind, text) : fallback_.Show(kind, text);
@@ -50,6 +67,11 @@ int LazyUi::RunInformationWindow(RunState& state,
                                  const std::function<bool(const std::string&)>& addStateEntry) {
   if (UiModule* module = Module())
     return module->RunInformationWindow(state, addStateEntry);
+  // SSH and console logins: someone at a terminal can read the pages and answer there.
+  if (StandardStreamsAreTerminals()) {
+    if (TerminalModule* terminal = LoadTerminalModule())
+      return terminal->RunPages(state, addStateEntry);
+  }
   std::fprintf(stderr, "welcomer: no display: %zu changed page(s) cannot be shown\n",
                state.DisplayList.Count());
   return 0;

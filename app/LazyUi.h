@@ -8,9 +8,12 @@
 
 namespace welcomer {
 
+class TerminalModule;
+
 /// Stands for the GUI until it is needed: the first box or the window loads the module from
 /// the program's library folder and starts it. Without a display, or without the module, boxes
-/// go to standard error (questions are answered No) and the window cannot be shown.
+/// go to standard error, questions are asked on the terminal when standard input and output are
+/// one (answered No otherwise), and the pages are shown on that terminal by the terminal module.
 class LazyUi : public MessageBoxPresenter {
  public:
   /// `argc` and `argv` are handed to the GUI and must outlive this object.
@@ -22,7 +25,8 @@ class LazyUi : public MessageBoxPresenter {
 
   bool Show(BoxKind kind, const std::string& text) override;
 
-  /// Runs the information window, or, without a GUI, says on standard error that it cannot
+  /// Runs the information window; without a GUI, shows the pages on the terminal of standard
+  /// input and output, or, when there is none, says on standard error that they cannot be shown
   /// and returns 0.
   int RunInformationWindow(RunState& state,
                            const std::function<bool(const std::string&)>& addStateEntry);
@@ -32,6 +36,7 @@ class LazyUi : public MessageBoxPresenter {
 
  private:
   UiModule* Module();
+  TerminalModule* LoadTerminalModule();
 
   int& argc_;
   char** argv_;

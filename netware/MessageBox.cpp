@@ -2,14 +2,36 @@
 
 #include <cstdio>
 
+#include "netware/VisibleControls.h"
+
 namespace welcomer {
 namespace {
 
 MessageBoxPresenter* g_presenter = nullptr;
 
-// Mnemonic markers mean nothing on a terminal: "&&" is shown as "&" and a lone marker vanishes,
-// except where it stands before a blank or at the end, where the box shows it too.
-std::string StripMnemonics(const std::string& text) {
+bool AskOnTerminal(Terminal& terminal, const std::string& question) {
+  if (!terminal.Write("welcomer: " + question + " [y/N] "))
+    return false;
+  while (true) {
+    const TerminalKey key = terminal.ReadKey();
+    if (key.kind != TerminalKey::Kind::kByte) {
+      terminal.Write("\n");
+      return false;
+    }
+    if (key.byte == 'y' || key.byte == 'Y') {
+      terminal.Write("y\n");
+      return true;
+    }
+    if (key.byte == 'n' || key.byte == 'N' || key.byte == '\n' || key.byte == '\r') {
+      terminal.Write("n\n");
+      return false;
+    }
+  }
+}
+
+}  // namespace
+
+std::string MnemonicsAsText(const std::string& text) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
@@ -20,8 +42,6 @@ std::string StripMnemonics(const std::string& text) {
   }
   return out;
 }
-
-}  // namespace
 
 const char* BoxTitle(BoxKind kind) {
   switch (kind) {
@@ -36,7 +56,11 @@ const char* BoxTitle(BoxKind kind) {
 }
 
 bool StderrMessageBoxPresenter::Show(BoxKind kind, const std::string& text) {
-  std::string shown = StripMnemonics(text);
+  const std::string shown = ShowControlCharacters(MnemonicsAsText(text));
+  if (kind == BoxKind::kConfirm && openTerminal_) {
+    if (const std::unique_ptr<Terminal> terminal = openTerminal_())
+      return AskOnTerminal(*terminal, shown);
+  }
   std::fprintf(stderr, "welcomer: %s: %s\n", BoxTitle(kind), shown.c_str());
   if (kind == BoxKind::kConfirm)
     std::fprintf(stderr, "welcomer: no display to answer on: No\n");
@@ -44,7 +68,8 @@ bool StderrMessageBoxPresenter::Show(BoxKind kind, const std::string& text) {
 }
 
 MessageBoxPresenter& CurrentMessageBoxPresenter() {
-  static StderrMessageBoxPresenter fallback;
+  // Asks nothing: only the program, which knows whether anyone is there, installs one that asks.
+  static StderrMessageBoxPresenter fallback(nullptr);
   return g_presenter ? *g_presenter : fallback;
 }
 

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
+
+#include "platform/Terminal.h"
 
 namespace welcomer {
 
@@ -21,19 +25,32 @@ class MessageBoxPresenter {
 };
 
 /// The presenter the message-box functions use. Never null: until one is installed, boxes go to
-/// standard error.
+/// standard error and questions are answered No.
 MessageBoxPresenter& CurrentMessageBoxPresenter();
 
 /// Installs `presenter` (not owned) for every later box; null brings back the standard-error one.
 /// Returns the presenter that was installed before, so that callers can restore it.
 MessageBoxPresenter* SetMessageBoxPresenter(MessageBoxPresenter* presenter);
 
-/// Writes each box to standard error and answers every question with No: what a run without a
-/// display can still tell the user.
+/// What a run without a display can still tell the user: each box goes to standard error, with
+/// its control characters made visible. A question is asked on the terminal when there is one
+/// (y for Yes; Enter, n, end of input and Ctrl-C for No), otherwise it is answered No.
 class StderrMessageBoxPresenter : public MessageBoxPresenter {
  public:
+  /// Gives the terminal to ask on, or null where there is none.
+  using TerminalOpener = std::function<std::unique_ptr<Terminal>()>;
+
+  explicit StderrMessageBoxPresenter(TerminalOpener openTerminal = OpenStandardTerminal)
+      : openTerminal_(std::move(openTerminal)) {}
   bool Show(BoxKind kind, const std::string& text) override;
+
+ private:
+  TerminalOpener openTerminal_;
 };
+
+/// A text with "&" mnemonic marks as plain text shows it: "&&" is one "&", a lone "&" vanishes,
+/// except before a blank or at the end, where a box shows it too.
+std::string MnemonicsAsText(const std::string& text);
 
 /// The box title of each kind.
 const char* BoxTitle(BoxKind kind);

@@ -113,7 +113,7 @@ TEST(MessageBoxTest, EachBoxHasItsKindAndBreaksLinesAtSemicolons) {
 }
 
 TEST(MessageBoxTest, StandardErrorBoxesAnswerNoAndShowMnemonicsAsText) {
-  StderrMessageBoxPresenter presenter;
+  StderrMessageBoxPresenter presenter(nullptr);
   ::testing::internal::CaptureStderr();
   EXPECT_FALSE(presenter.Show(BoxKind::kConfirm, "parsing & checking;&Yes && &"));
   const std::string written = ::testing::internal::GetCapturedStderr();

@@ -38,7 +38,8 @@ done
     ./etc/xdg/autostart/welcomer.desktop ./usr/bin/welcomer ./usr/bin/welcomer-login \
     ./usr/lib/welcomer/libcalwin32.so ./usr/lib/welcomer/libclxwin32.so \
     ./usr/lib/welcomer/liblocwin32.so ./usr/lib/welcomer/libnetwin32.so \
-    ./usr/lib/welcomer/libwelcomer-ui.so ./usr/share/doc/welcomer/changelog.gz \
+    ./usr/lib/welcomer/libwelcomer-terminal.so ./usr/lib/welcomer/libwelcomer-ui.so \
+    ./usr/share/doc/welcomer/changelog.gz \
     ./usr/share/doc/welcomer/copyright ./usr/share/doc/welcomer/directory.conf \
     ./usr/share/man/man1/welcomer-login.1.gz ./usr/share/man/man1/welcomer.1.gz
   for sample in "$source"/examples/motd/*; do
