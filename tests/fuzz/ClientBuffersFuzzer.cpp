@@ -947,6 +947,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   stateHome = std::filesystem::path(pattern) / "state";
   ::setenv("XDG_STATE_HOME", stateHome.c_str(), 1);
   ::setenv("HOME", pattern.c_str(), 1);
+  // No directory.conf of the machine's may send the calls to an LDAP server: the embedded
+  // directory is the one under test.
+  ::setenv("XDG_CONFIG_HOME", (pattern + "/config").c_str(), 1);
+  ::setenv("XDG_CONFIG_DIRS", (pattern + "/config").c_str(), 1);
   std::atexit(RemoveStateHome);
   return 0;
 }
