@@ -2,7 +2,7 @@
 // only notes what it would start, a fixed clock and regional settings, the user's state in a
 // directory in memory, and message boxes answered from the input. Besides faults, it looks for
 // broken promises: a command run twice, state touched in force mode, a page shown although its
-// stored record says it was seen, a page that is no showable file.
+// stored record says it was seen, a page that is not a file that may be shown.
 
 #include <fuzzer/FuzzedDataProvider.h>
 #include <stdlib.h>
