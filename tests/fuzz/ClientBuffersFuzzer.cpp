@@ -7,10 +7,12 @@
 // watch.
 
 #include <fuzzer/FuzzedDataProvider.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -19,6 +21,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -933,6 +936,24 @@ class Session {
   bool batching_ = false;
 };
 
+constexpr std::string_view kFolderPrefix = "welcomer-client-fuzz-";
+
+// A run that found something ends at once, without cleaning up: its folder names its process,
+// so that the next run can take away what dead runs left.
+void RemoveFoldersOfDeadRuns(const std::filesystem::path& base) {
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(base, error)) {
+    const std::string name = entry.path().filename().string();
+    if (!name.starts_with(kFolderPrefix))
+      continue;
+    const pid_t pid = static_cast<pid_t>(std::atol(name.c_str() + kFolderPrefix.size()));
+    if (pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH) {
+      std::error_code ignored;
+      std::filesystem::remove_all(entry.path(), ignored);
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -942,7 +963,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   std::string base = tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp";
   if (::access("/dev/shm", W_OK | X_OK) == 0)
     base = "/dev/shm";
-  std::string pattern = base + "/welcomer-client-fuzz-XXXXXX";
+  RemoveFoldersOfDeadRuns(base);
+  std::string pattern =
+      base + "/" + std::string(kFolderPrefix) + std::to_string(::getpid()) + "-XXXXXX";
   FUZZ_CHECK(::mkdtemp(pattern.data()) != nullptr, "a temporary folder can be made");
   stateHome = std::filesystem::path(pattern) / "state";
   ::setenv("XDG_STATE_HOME", stateHome.c_str(), 1);
