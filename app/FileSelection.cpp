@@ -4,8 +4,8 @@
 #include <unordered_map>
 
 #include "app/StateStore.h"
-#include "netware/AsciiText.h"
 #include "netware/Nwtools.h"
+#include "platform/AsciiText.h"
 #include "platform/PackedTime.h"
 
 namespace welcomer {

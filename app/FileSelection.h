@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/DirectoryClient.h"
+#include "app/NetWareClient.h"
 #include "app/StringList.h"
 #include "platform/FileSearch.h"
 

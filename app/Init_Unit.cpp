@@ -4,8 +4,8 @@
 #include "app/RunOnce.h"
 #include "app/StateStore.h"
 #include "app/Version.h"
-#include "netware/AsciiText.h"
 #include "netware/Nwtools.h"
+#include "platform/AsciiText.h"
 
 namespace welcomer {
 namespace {

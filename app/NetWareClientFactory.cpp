@@ -1,8 +1,8 @@
 #include <memory>
 
-#include "app/DirectoryClient.h"
+#include "app/NetWareClient.h"
 #include "nds/Nwnds.h"
-#include "netware/NWClientABI.h"
+#include "netware/ClientAbi.h"
 #include "netware/nwbase.h"
 #include "platform/ClientLibrary.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/DirectoryClient.h"
+#include "app/NetWareClient.h"
 #include "app/StringList.h"
 #include "platform/Clock.h"
 #include "platform/LocaleFormat.h"

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "netware/AsciiText.h"
 #include "netware/Nwtools.h"
+#include "platform/AsciiText.h"
 
 namespace welcomer {
 namespace {

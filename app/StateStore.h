@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "app/DirectoryClient.h"
+#include "app/NetWareClient.h"
 #include "app/StringList.h"
-#include "nds/NwAttributes.h"
+#include "nds/AttributeTable.h"
 
 namespace welcomer {
 

@@ -12,9 +12,9 @@
 #include <string>
 
 #include "app/FileSelection.h"
-#include "app/NoDirectoryClient.h"
+#include "app/NoNetWareClient.h"
 #include "app/StateStore.h"
-#include "netware/AsciiText.h"
+#include "platform/AsciiText.h"
 
 namespace welcomer {
 namespace {

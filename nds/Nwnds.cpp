@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "nds/NdsEntryPoints.h"
-#include "netware/AsciiText.h"
+#include "nds/DirectoryEntryPoints.h"
 #include "netware/ClientBinding.h"
 #include "netware/Nwtools.h"
 #include "netware/nwlib.h"
+#include "platform/AsciiText.h"
 
 namespace welcomer {
 namespace {

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "netware/AsciiText.h"
+#include "netware/ClientAbi.h"
 #include "netware/ClientBinding.h"
-#include "netware/NWClientABI.h"
 #include "netware/nwlib.h"
+#include "platform/AsciiText.h"
 
 namespace welcomer {
 namespace {

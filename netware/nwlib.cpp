@@ -3,11 +3,11 @@
 #include <cstdio>
 
 #include "nds/Nwnds.h"
-#include "netware/AsciiText.h"
+#include "netware/CallsEntryPoints.h"
 #include "netware/ClientBinding.h"
 #include "netware/NWServer.h"
-#include "netware/NwlibEntryPoints.h"
 #include "netware/Nwtools.h"
+#include "platform/AsciiText.h"
 #include "platform/Clock.h"
 
 namespace welcomer {

@@ -1,6 +1,6 @@
 #include "platform/ClientLibrary.h"
 
-#include "netware/AsciiText.h"
+#include "platform/AsciiText.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/ProgramFolder.h"
 

@@ -11,7 +11,7 @@
 #include <map>
 
 #include "app/Init_Unit.h"
-#include "netware/AsciiText.h"
+#include "platform/AsciiText.h"
 #include "tests/support/FakeServices.h"
 #include "tests/support/TempDir.h"
 

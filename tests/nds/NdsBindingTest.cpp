@@ -3,7 +3,7 @@
 #include <string>
 
 #include "nds/Nwnds.h"
-#include "tests/support/FakeNetWareClient.h"
+#include "tests/support/FakeClientLibraries.h"
 
 namespace welcomer {
 namespace {

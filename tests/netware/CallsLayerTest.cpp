@@ -4,7 +4,7 @@
 
 #include "netware/NWServer.h"
 #include "netware/nwlib.h"
-#include "tests/support/FakeNetWareClient.h"
+#include "tests/support/FakeClientLibraries.h"
 
 namespace welcomer {
 namespace {

@@ -3,15 +3,15 @@
 #include <string>
 #include <vector>
 
-#include "app/DirectoryClient.h"
 #include "app/Init_Unit.h"
+#include "app/NetWareClient.h"
 #include "app/StateStore.h"
 #include "nds/Nwnds.h"
-#include "netware/AsciiText.h"
 #include "netware/NWServer.h"
 #include "netware/nwlib.h"
+#include "platform/AsciiText.h"
 #include "platform/ClientLibrary.h"
-#include "tests/support/FakeNetWareClient.h"
+#include "tests/support/FakeClientLibraries.h"
 #include "tests/support/FakeServices.h"
 #include "tests/support/TempDir.h"
 

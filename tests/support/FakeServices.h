@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/DirectoryClient.h"
+#include "app/NetWareClient.h"
 #include "netware/MessageBox.h"
 #include "platform/Clock.h"
 #include "platform/ProcessLauncher.h"

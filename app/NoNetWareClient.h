@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/DirectoryClient.h"
+#include "app/NetWareClient.h"
 
 namespace welcomer {
 

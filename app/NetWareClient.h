@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "nds/NwAttributes.h"
+#include "nds/AttributeTable.h"
 
 namespace welcomer {
 

@@ -5,7 +5,7 @@
 #include "nds/Nwnds.h"
 #include "netware/nwbase.h"
 #include "netware/nwlib.h"
-#include "tests/support/FakeNetWareClient.h"
+#include "tests/support/FakeClientLibraries.h"
 
 namespace welcomer {
 namespace {

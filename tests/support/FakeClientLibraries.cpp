@@ -1,17 +1,17 @@
-#include "tests/support/FakeNetWareClient.h"
+#include "tests/support/FakeClientLibraries.h"
 
 #include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <type_traits>
 
-#include "nds/NdsEntryPoints.h"
+#include "nds/DirectoryEntryPoints.h"
 #include "nds/Nwnds.h"
-#include "netware/AsciiText.h"
-#include "netware/NWClientABI.h"
+#include "netware/CallsEntryPoints.h"
+#include "netware/ClientAbi.h"
 #include "netware/NWServer.h"
-#include "netware/NwlibEntryPoints.h"
 #include "netware/nwlib.h"
+#include "platform/AsciiText.h"
 
 // The fake's own buffer layout; the layers only ever hold pointers to it.
 struct NWDSBuf {

@@ -3,7 +3,7 @@
 // The calls layer's entry points as one table of (library, name), expanded into typed slots
 // whose types come from the client's own declarations.
 
-#include "netware/NWClientABI.h"
+#include "netware/ClientAbi.h"
 
 /// Kept once found; looked up again at each use while missing. NWCCGetConnInfo is not listed: it
 /// is one slot that two libraries may fill.
