@@ -135,7 +135,7 @@ void SelectByArguments(StringList& displayList, const std::vector<std::string>& 
 }
 
 void DetectChanges(StringList& displayList, const StringList& storedEntries, bool verbose,
-                   DirectoryClient* client) {
+                   NetWareClient* client) {
   if (verbose)
     ShowInfo("Files to track:\r\n" + displayList.Text());
 

@@ -6,7 +6,7 @@ namespace welcomer {
 
 /// The client of a machine without a directory: no user name, and every operation fails
 /// without doing anything, so nothing is read and nothing is stored.
-class NoDirectoryClient : public DirectoryClient {
+class NoNetWareClient : public NetWareClient {
  public:
   std::string LoginID() override { return std::string(); }
   bool ReadAttributeValues(const std::string&, const std::string&, TNWDSAttribute,

@@ -22,7 +22,7 @@ std::string RunOnceRecord(const LocalDateTime& time, const DateTimeFormat& forma
 
 /// What running the command once needs from outside.
 struct RunOnceServices {
-  DirectoryClient* client = nullptr;  ///< where the record goes; may be null
+  NetWareClient* client = nullptr;  ///< where the record goes; may be null
   Clock& clock;
   const DateTimeFormat& format;
   ProcessLauncher& launcher;

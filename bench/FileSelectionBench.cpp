@@ -58,7 +58,7 @@ void BM_SelectAndDetectChanges(benchmark::State& state) {
   const int count = static_cast<int>(state.range(0));
   Fixture& fixture = FixtureFor(count);
   PosixFileSearcher searcher;
-  NoDirectoryClient client;
+  NoNetWareClient client;
   const std::string searchPath = UpperCaseAscii(fixture.folder);
   size_t shown = 0;
   for (auto _ : state) {

@@ -9,13 +9,13 @@
 namespace welcomer {
 namespace {
 
-using testing::FakeNetWareClient;
+using testing::FakeClientLibraries;
 
 class NdsContext : public ::testing::Test {
  protected:
   uint32_t& FlagsOf(int32_t context) { return fake_.contexts.at(context).flags; }
 
-  FakeNetWareClient fake_;
+  FakeClientLibraries fake_;
   TNWLib lib_;
   TNWNDS nds_;
 };
