@@ -33,7 +33,7 @@ void* FolderClientLibraryLoader::Load(const std::string& name) {
     std::string path = folder_;
     if (path.back() != '/')
       path += '/';
-    module = LoadLibraryAt(path + file, &failure);
+    module = LoadLibraryAt(path + file, failure);
   }
   // The first failure is the one to fix; later ones often follow from it.
   if (module == nullptr && loadFailure_.empty())
