@@ -90,7 +90,7 @@ endfunction()
 # welcomer_add_module(<target> OUTPUT_NAME <name> SOURCES <files>... [LINKS <libraries>...])
 #
 # A module the program loads from its library folder. It links no layer of the core: what it uses
-# of the program it finds in the executable, which exports exactly that (app/module-exports.list),
+# of the program it finds in the executable, which exports exactly that (app/module_exports.list),
 # so that the process holds one copy of the program's state. Only its entry point, marked with
 # default visibility, leaves the module.
 function(welcomer_add_module target)
