@@ -149,6 +149,7 @@ StartUpResult StartUp(const std::vector<std::string>& arguments, RunState& state
     list.Delete(static_cast<size_t>(index));
     verbose = true;
   }
+  state.Verbose = verbose;
 
   state.ForceMode = false;
   if (int index = list.IndexOf("/F"); index >= 0) {
@@ -177,10 +178,12 @@ StartUpResult StartUp(const std::vector<std::string>& arguments, RunState& state
         ShowInfo("No state can be kept: " + why);
     }
   }
+  ShowClientNotices(state.NetWareClient.get(), verbose);
 
   if (int index = list.IndexOf("/REMOVE"); index >= 0) {
     if (!state.StoredEntries.Empty()) {
       RemoveAllStateEntries(state.NetWareClient.get(), state.StoredEntries, verbose);
+      ShowClientNotices(state.NetWareClient.get(), verbose);
     }
     // With nothing stored there is nothing to remove, and nothing else was asked for.
     Release(state);
@@ -245,6 +248,7 @@ StartUpResult StartUp(const std::vector<std::string>& arguments, RunState& state
     DetectChanges(list, state.StoredEntries, verbose, state.NetWareClient.get());
     if (state.NetWareClient)
       state.NetWareClient->EndChanges();
+    ShowClientNotices(state.NetWareClient.get(), verbose);
   }
   if (list.Empty()) {
     Release(state);

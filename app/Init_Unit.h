@@ -29,6 +29,8 @@ struct RunState {
   int CurrentPage = 0;
   /// `/f`: every found file is shown, nothing is read or stored.
   bool ForceMode = false;
+  /// `/v`: what the client tells of the state is shown as well.
+  bool Verbose = false;
   /// Caption of the show-next check box; "&" marks the mnemonic.
   std::string CheckboxCaption = kDefaultCheckboxCaption;
   /// The NetWare client; the state store acts on its LoginID. The type is qualified because the

@@ -43,6 +43,10 @@ class NetWareClient {
   /// cannot do so stores each change at once and EndChanges returns true.
   virtual void BeginChanges() {}
   virtual bool EndChanges() { return true; }
+
+  /// What the client has told since the last call: where the state came from, what the
+  /// directory answered to a refused write. Shown in verbose mode only.
+  virtual std::vector<std::string> TakeNotices() { return {}; }
 };
 
 /// Creates the program's NetWare client. It always succeeds: without a usable client it gives

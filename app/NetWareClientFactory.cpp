@@ -67,6 +67,8 @@ class LibraryNetWareClient : public NetWareClient {
     return "the directory answered " + NDSErrorText() + (words.empty() ? "" : ": " + words);
   }
 
+  std::vector<std::string> TakeNotices() override { return TakeClientNotices(); }
+
  private:
   // An entry point that only the client we ship has; null with any other client.
   template <typename Fn>

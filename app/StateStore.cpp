@@ -52,6 +52,16 @@ bool RemoveStateEntry(NetWareClient* client, const std::string& entry) {
   return client->RemoveAttributeValue(kDefaultContext, client->LoginID(), kStateAttribute, entry);
 }
 
+void ShowClientNotices(NetWareClient* client, bool verbose) {
+  if (client == nullptr || !verbose)
+    return;
+  std::string text;
+  for (const std::string& notice : client->TakeNotices())
+    text += "\r\n" + notice;
+  if (!text.empty())
+    ShowInfo("Directory:" + text);
+}
+
 bool RemoveAllStateEntries(NetWareClient* client, const StringList& entries, bool verbose) {
   bool removed = true;
   for (size_t i = 0; i < entries.Count() && removed; ++i) {

@@ -43,6 +43,10 @@ bool AddStateEntry(NetWareClient* client, const std::string& entry);
 /// entry longer than kMaxEntryLength is refused without a directory call.
 bool RemoveStateEntry(NetWareClient* client, const std::string& entry);
 
+/// In verbose mode, shows what the client has told about the state since the last call, in one
+/// box; nothing when it told nothing. `client` may be null.
+void ShowClientNotices(NetWareClient* client, bool verbose);
+
 /// Removes `entries` one by one in list order and stops at the first failure. Shows the error
 /// box on failure, the success box in verbose mode. Returns whether all were removed.
 bool RemoveAllStateEntries(NetWareClient* client, const StringList& entries, bool verbose);

@@ -40,6 +40,8 @@ int main(int argc, char** argv) {
     exitCode = ui.RunInformationWindow(state, [&state](const std::string& entry) {
       return AddStateEntry(state.NetWareClient.get(), entry);
     });
+    // What the directory answered to the acknowledgements, now that the window is gone.
+    ShowClientNotices(state.NetWareClient.get(), state.Verbose);
   }
   SetMessageBoxPresenter(nullptr);
   return exitCode;

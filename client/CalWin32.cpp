@@ -73,7 +73,9 @@ std::string LoginName(ClientState& state) {
 int32_t FindUserId(ClientState& state, const std::string& name, uint16_t objectType, uint32_t& id) {
   if (objectType != kUserObjectType || AsciiLower(name) != AsciiLower(LoginName(state)))
     return kNWErrNoSuchEntry;
-  return state.Backend().ObjectId(state.Backend().UserObject(), id);
+  DirectoryName user;
+  const int32_t result = state.Backend().FindUserObject(user);
+  return result != 0 ? result : state.Backend().ObjectId(user, id);
 }
 
 }  // namespace
@@ -118,7 +120,8 @@ int32_t NWGetConnectionInformation(uint32_t connection, uint16_t number, char* o
     if (objectId != nullptr) {
       // The ID needs the store; without it the name still serves, with ID 0.
       uint32_t id = 0;
-      if (state.Backend().ObjectId(state.Backend().UserObject(), id) != 0)
+      DirectoryName user;
+      if (state.Backend().FindUserObject(user) != 0 || state.Backend().ObjectId(user, id) != 0)
         id = 0;
       *objectId = __builtin_bswap32(id);
     }
@@ -239,7 +242,10 @@ int32_t NWReadPropertyValue(uint32_t connection, const char* objectName48, uint1
     if (segment != 1)
       return kNWErrNoSuchValue;
     std::vector<Attribute> attributes;
-    result = state.Backend().Read(state.Backend().UserObject(), {"Full Name"}, attributes);
+    DirectoryName user;
+    result = state.Backend().FindUserObject(user);
+    if (result == 0)
+      result = state.Backend().Read(user, {"Full Name"}, attributes);
     if (result != 0)
       return result;
     const std::string& fullName = attributes.front().values.front();

@@ -39,11 +39,17 @@ enum NWClientError {
   kNWErrAttributeAlreadyExists = -615,
   kNWErrDatabaseFormat = -617,       /**< the store is not our database, or a newer one */
   kNWErrInconsistentDatabase = -618, /**< the store is corrupt; it is left as it is */
+  kNWErrServerDown = -625,           /**< the directory server cannot be reached, or went away */
+  kNWErrTimeout = -626,              /**< the directory server did not answer within the timeout */
+  kNWErrAmbiguousEntry = -627,       /**< several entries match the user; none is taken as theirs */
   kNWErrInvalidRequest = -641,       /**< a request this client does not serve */
   kNWErrInvalidIteration = -642,     /**< an iteration handle that is not live, or reused */
   kNWErrInsufficientBuffer = -649,   /**< a result buffer too small for a single value */
   kNWErrStoreBusy = -654,            /**< another run held the store past the busy timeout */
+  kNWErrFailedAuthentication = -669, /**< the directory refused the credentials */
   kNWErrNoAccess = -672,             /**< the store is read-only, or a privilege is missing */
+  kNWErrDirectoryRefused = -697,     /**< any other refusal of the directory server */
+  kNWErrConfiguration = -698,        /**< directory.conf cannot be read or is not valid */
   kNWErrStoreUnavailable = -699      /**< the store cannot be opened or created */
 };
 

@@ -82,6 +82,12 @@ class DirectoryBackend {
   virtual std::string TreeName() const = 0;
   /// The full name of the current user's object.
   virtual DirectoryName UserObject() const = 0;
+  /// The current user's object, or the code that tells why it cannot be named: a directory on
+  /// the network may be out of reach or may not know the user.
+  virtual int32_t FindUserObject(DirectoryName& user) {
+    user = UserObject();
+    return 0;
+  }
   /// The account behind the current user's object.
   virtual const Account& CurrentAccount() const = 0;
 
@@ -109,7 +115,8 @@ class DirectoryBackend {
   virtual int32_t EndChanges() { return 0; }
 };
 
-/// The backend of this process: the embedded database of the current user.
+/// The backend of this process: the embedded database of the current user, or the
+/// organisation's directory when welcomer/directory.conf chooses it.
 std::unique_ptr<DirectoryBackend> CreateDefaultBackend();
 
 }  // namespace welcomer::client

@@ -145,10 +145,12 @@ int32_t NWDSCreateContext(void) {
   return Guarded([](ClientState& state) -> int32_t {
     Context context;
     context.flags = kDefaultFlags;
-    // A fresh context reads names in the user's own container, as a workstation would.
-    const DirectoryName user = state.Backend().UserObject();
-    context.nameContext =
-        DirectoryName(std::vector<NamePart>(user.Parts().begin() + 1, user.Parts().end()));
+    // A fresh context reads names in the user's own container, as a workstation would; while
+    // the user cannot be found the context still serves, from the root.
+    DirectoryName user;
+    if (state.Backend().FindUserObject(user) == 0 && !user.IsRoot())
+      context.nameContext =
+          DirectoryName(std::vector<NamePart>(user.Parts().begin() + 1, user.Parts().end()));
     return state.AddContext(context);
   });
 }
@@ -498,8 +500,13 @@ int32_t NWDSWhoAmI(int32_t context, char* objectName128) {
     const Context* source = state.FindContext(context);
     if (source == nullptr)
       return kNWErrBadContext;
-    return CopyOut(state.Backend().UserObject().Text(Typeless(*source)), objectName128,
-                   kWhoAmIBuffer);
+    DirectoryName user;
+    if (const int32_t result = state.Backend().FindUserObject(user); result != 0) {
+      if (objectName128 != nullptr)
+        objectName128[0] = '\0';
+      return result;
+    }
+    return CopyOut(user.Text(Typeless(*source)), objectName128, kWhoAmIBuffer);
   });
 }
 

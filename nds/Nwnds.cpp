@@ -393,6 +393,17 @@ uint32_t PreferredDSServer() {
   return connection;
 }
 
+std::vector<std::string> TakeClientNotices() {
+  // Our own client's addition: looked up afresh, and simply absent from other clients.
+  const auto take = LookUpEntryPoint<decltype(&::NWWelcomerTakeNotice)>(LateBindingModule(),
+                                                                        "NWWelcomerTakeNotice");
+  std::vector<std::string> notices;
+  char text[1024];
+  while (take != nullptr && notices.size() < 64 && take(text, sizeof text) == 0)
+    notices.push_back(TextOf(text));
+  return notices;
+}
+
 bool SetPreferredDSTree(const std::string& treeName) {
   if (!WELCOMER_NDS_BIND_ON_USE(NWSetPreferredDSTree))
     return false;

@@ -110,6 +110,9 @@ std::string DSTreeName(uint32_t connection);
 uint32_t PreferredDSServer();
 /// Makes `treeName` the preferred tree; more than 255 characters are refused.
 bool SetPreferredDSTree(const std::string& treeName);
+/// What the client has to tell the user about the state (where it came from, what the directory
+/// refused), oldest first, each given once. Empty for a client without such notices.
+std::vector<std::string> TakeClientNotices();
 
 // ---- Attribute values --------------------------------------------------------------------
 

@@ -87,6 +87,13 @@ NWCLIENT_API int32_t NWDSAddObject(void);
 NWCLIENT_API int32_t NWDSList(void);
 NWCLIENT_API int32_t NWDSOpenStream(void);
 
+/* ---- NETWIN32, this client's own addition ------------------------------------------------
+ * Looked up only when present: other clients do not have it, and the program does without. */
+/** Takes the oldest notice the client has for the user (where the state came from, what the
+ *  directory answered to a refused write), cut to fit `size` bytes with its terminator. 0, or
+ *  the client's "buffer empty" code when there is none left. */
+NWCLIENT_API int32_t NWWelcomerTakeNotice(char* text, uint32_t size);
+
 /* ---- CALWIN32: calls library ------------------------------------------------------------ */
 NWCLIENT_API int32_t NWCallsInit(void* in, void* out);
 NWCLIENT_API int32_t NWGetPrimaryConnectionID(uint32_t* connection);

@@ -125,5 +125,19 @@ TEST(RemoveAllStateEntriesTest, StopsAtTheFirstFailure) {
   }
 }
 
+TEST(ShowClientNoticesTest, ShowsWhatTheClientToldOnceAndOnlyInVerboseMode) {
+  RecordingMessageBoxes boxes;
+  FakeNetWareClient directory;
+  directory.notices = {"State from the offline cache", "The directory refused the add"};
+  ShowClientNotices(&directory, false);
+  EXPECT_TRUE(boxes.shown.empty());
+  ShowClientNotices(&directory, true);
+  ShowClientNotices(&directory, true);
+  ShowClientNotices(nullptr, true);
+  EXPECT_EQ(boxes.shown, (std::vector<ShownBox>{{BoxKind::kInformation,
+                                                 "Directory:\r\nState from the offline "
+                                                 "cache\r\nThe directory refused the add"}}));
+}
+
 }  // namespace
 }  // namespace welcomer

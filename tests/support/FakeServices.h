@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/NetWareClient.h"
@@ -55,6 +56,7 @@ class FakeNetWareClient : public NetWareClient {
                             TNWDSAttribute attribute, const std::string& value) override;
 
   std::string WhyUnusable() override { return whyUnusable; }
+  std::vector<std::string> TakeNotices() override { return std::exchange(notices, {}); }
 
   /// Number of recorded calls of one operation.
   size_t CountOf(const std::string& operation) const;
@@ -66,6 +68,7 @@ class FakeNetWareClient : public NetWareClient {
   bool failAdd = false;
   int failRemoveAt = -1;  ///< the zero-based remove call that fails; -1 for none
   std::vector<Call> calls;
+  std::vector<std::string> notices;  ///< what the client has to tell, until taken
 };
 
 /// Hands every call on to a directory the test owns, so the test can look at it after the
