@@ -45,8 +45,9 @@ TEST(LoadEntryPointTest, FindsTheEntryOrSaysWhyNot) {
     EXPECT_EQ(entry != nullptr, row.found);
     for (const std::string& part : row.reasonHolds)
       EXPECT_NE(reason.find(part), std::string::npos) << reason;
-    if (row.found)
+    if (row.found) {
       EXPECT_EQ(entry, ::dlsym(RTLD_DEFAULT, row.entry));
+    }
   }
 }
 
