@@ -8,28 +8,36 @@ program=$1
 folder=$2
 shift 2
 
-# Functions and data that one object file owns: global definitions, and data of a file's own
-# (static or anonymous). Vague linkage (inline functions, templates, class tables: W V) is emitted
-# wherever it is used and does not count, except the program's unique globals (u), which would
-# be state when mutable. Names stay mangled so that like names of different scopes stay apart.
-owned() {
-  nm --defined-only "$@" 2>/dev/null |
-    awk -v kinds="$kinds" 'NF == 3 && (index(kinds, $2) || ($2 == "u" && $3 ~ /welcomer/)) {print $3}' |
-    sort -u
+# Names an object file defines, mangled so that like names of different scopes stay apart:
+#   globals  its global definitions that are not vague linkage (inline functions, templates and
+#            class tables are emitted wherever they are used);
+#   state    its variables in writable sections, global or a file's own; constants, read-only
+#            after relocation, are not state;
+#   all      everything it defines, also what it keeps to itself.
+# Only the program's own names count: what the compiler adds (DW.ref...) is in every object.
+defined() {
+  local what=$1
+  shift
+  nm -f sysv --defined-only "$@" 2>/dev/null | awk -F'|' -v what="$what" '
+    NF == 7 && $1 ~ /welcomer/ {
+      gsub(/ /, "", $3); gsub(/ /, "", $7)
+      writable = $7 ~ /^\.(data|bss|tdata|tbss)/ && $7 !~ /^\.data\.rel\.ro/
+      if (what == "all" || (what == "globals" && $3 ~ /^[TDBR]$/) || (what == "state" && writable))
+        print $1
+    }' | sort -u
 }
 
-kinds=TDBRdb
-core=$(owned "$@")
-kinds=DBdb
-core_state=$(owned "$@")
+core_globals=$(defined globals "$@")
+core_state=$(defined state "$@")
 exported=$(nm -D --defined-only "$program" | awk '{print $3}' | sort -u)
 
 failures=0
 while IFS= read -r library; do
   name=$(basename "$library")
   if [[ $name == libwelcomer-* ]]; then
-    kinds=TDBRdb
-    copies=$(comm -12 <(echo "$core") <(owned "$library"))
+    # A copy linked in from a static library may have been made local to the module.
+    copies=$(sort -u <(comm -12 <(echo "$core_globals") <(defined all "$library")) \
+      <(comm -12 <(echo "$core_state") <(defined state "$library")))
     what="defines what the program defines"
     # Undefined here and not exported by the program: the module would not load.
     missing=$(comm -23 <(nm -D --undefined-only "$library" | awk '$2 ~ /welcomer/ {print $2}' | sort -u) \
@@ -40,8 +48,7 @@ while IFS= read -r library; do
       failures=$((failures + 1))
     fi
   else
-    kinds=DBdb
-    copies=$(comm -12 <(echo "$core_state") <(owned "$library"))
+    copies=$(comm -12 <(echo "$core_state") <(defined state "$library"))
     what="holds state of the program"
   fi
   if [ -n "$copies" ]; then
