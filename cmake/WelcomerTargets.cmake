@@ -17,6 +17,7 @@ function(welcomer_add_layer target)
   target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
   target_link_libraries(${target} PUBLIC ${arg_USES})
 
+  set(files "")
   set(headers "")
   foreach(file IN LISTS arg_SOURCES)
     cmake_path(ABSOLUTE_PATH file BASE_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
