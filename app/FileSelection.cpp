@@ -4,8 +4,8 @@
 #include <unordered_map>
 
 #include "app/StateStore.h"
-#include "netware/AsciiText.h"
 #include "netware/Nwtools.h"
+#include "platform/AsciiText.h"
 #include "platform/PackedTime.h"
 
 namespace welcomer {
@@ -135,7 +135,7 @@ void SelectByArguments(StringList& displayList, const std::vector<std::string>& 
 }
 
 void DetectChanges(StringList& displayList, const StringList& storedEntries, bool verbose,
-                   DirectoryClient* client) {
+                   NetWareClient* client) {
   if (verbose)
     ShowInfo("Files to track:\r\n" + displayList.Text());
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/DirectoryClient.h"
+#include "app/NetWareClient.h"
 #include "app/StringList.h"
 #include "platform/FileSearch.h"
 
@@ -37,7 +37,7 @@ void SelectByArguments(StringList& displayList, const std::vector<std::string>& 
 /// directory the stored record of each entry whose stamp differs. In verbose mode first lists
 /// the files to track. Linear in the sizes of both lists.
 void DetectChanges(StringList& displayList, const StringList& storedEntries, bool verbose,
-                   DirectoryClient* client);
+                   NetWareClient* client);
 
 /// The question asked when no file is left; `atGiven` leaves out the hint to use `/@`.
 std::string NoFileQuestion(bool atGiven);

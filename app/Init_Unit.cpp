@@ -4,8 +4,8 @@
 #include "app/RunOnce.h"
 #include "app/StateStore.h"
 #include "app/Version.h"
-#include "netware/AsciiText.h"
 #include "netware/Nwtools.h"
+#include "platform/AsciiText.h"
 
 namespace welcomer {
 namespace {
@@ -136,7 +136,7 @@ StartUpResult StartUp(const std::vector<std::string>& arguments, RunState& state
   if (arguments[0].find('?') != std::string::npos)
     return Exit(ShowUsage());
 
-  state.NetWareClient = services.createClient();
+  state.NetWareClient = services.createNetWareClient();
   state.DisplayList.Clear();
   state.StoredEntries.Clear();
   StringList& list = state.DisplayList;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/DirectoryClient.h"
+#include "app/NetWareClient.h"
 #include "app/StringList.h"
 #include "platform/Clock.h"
 #include "platform/FileSearch.h"
@@ -33,8 +33,9 @@ struct RunState {
   bool Verbose = false;
   /// Caption of the show-next check box; "&" marks the mnemonic.
   std::string CheckboxCaption = kDefaultCheckboxCaption;
-  /// The directory client; the state store acts on its LoginID.
-  std::unique_ptr<DirectoryClient> NetWareClient;
+  /// The NetWare client; the state store acts on its LoginID. The type is qualified because the
+  /// member takes its name.
+  std::unique_ptr<welcomer::NetWareClient> NetWareClient;
 };
 
 /// The outside world start-up works through; tests hand in their own.
@@ -43,7 +44,7 @@ struct StartUpServices {
   ProcessLauncher& launcher;
   Clock& clock;
   DateTimeFormat dateTimeFormat;
-  std::function<std::unique_ptr<DirectoryClient>()> createClient = CreateNetWareClient;
+  std::function<std::unique_ptr<NetWareClient>()> createNetWareClient = CreateNetWareClient;
   /// Held from reading the state through storing the run-once record, so that two logins of
   /// one user at the same moment start the command once; none: no lock is taken.
   UserLock* userLock = nullptr;

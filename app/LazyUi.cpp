@@ -9,6 +9,21 @@
 #include "platform/Terminal.h"
 
 namespace welcomer {
+namespace {
+
+// A module that is there but does not load is a broken installation: say so with the loader's
+// reason, whether or not /v was given, since the pages then cannot be shown.
+void* ModuleEntry(const char* what, const std::string& path, const char* entryName) {
+  std::string reason;
+  void* entry = LoadEntryPoint(path, entryName, reason);
+  if (entry == nullptr) {
+    std::fprintf(stderr, "welcomer: the %s module could not be loaded: %s\n", what,
+                 ShowControlCharacters(reason).c_str());
+  }
+  return entry;
+}
+
+}  // namespace
 
 LazyUi::LazyUi(int& argc, char** argv, std::string libraryFolder)
     : argc_(argc), argv_(argv), libraryFolder_(std::move(libraryFolder)) {}
@@ -30,14 +45,10 @@ UiModule* LazyUi::Module() {
   const GuiPlatform platform = ChooseGuiPlatform(environment);
   if (platform == GuiPlatform::kNone)
     return nullptr;
-  void* library = LoadLibraryAt(libraryFolder_ + kUiModuleFileName);
-  auto create =
-      reinterpret_cast<CreateUiModuleFunction>(FindLibrarySymbol(library, kUiModuleEntryName));
-  if (create == nullptr) {
-    std::fprintf(stderr, "welcomer: the GUI module %s%s could not be loaded\n",
-                 libraryFolder_.c_str(), kUiModuleFileName);
+  auto create = reinterpret_cast<CreateUiModuleFunction>(
+      ModuleEntry("GUI", libraryFolder_ + kUiModuleFileName, kUiModuleEntryName));
+  if (create == nullptr)
     return nullptr;
-  }
   UiModule* module = create(&argc_, argv_);
   if (module != nullptr && module->Start(platform))
     module_ = module;
@@ -47,14 +58,10 @@ UiModule* LazyUi::Module() {
 TerminalModule* LazyUi::LoadTerminalModule() {
   if (libraryFolder_.empty())
     return nullptr;
-  const std::string path = libraryFolder_ + kTerminalModuleFileName;
   auto create = reinterpret_cast<CreateTerminalModuleFunction>(
-      FindLibrarySymbol(LoadLibraryAt(path), kTerminalModuleEntryName));
-  if (create == nullptr) {
-    std::fprintf(stderr, "welcomer: the terminal module %s could not be loaded\n",
-                 ShowControlCharacters(path).c_str());
+      ModuleEntry("terminal", libraryFolder_ + kTerminalModuleFileName, kTerminalModuleEntryName));
+  if (create == nullptr)
     return nullptr;
-  }
   return create();
 }
 

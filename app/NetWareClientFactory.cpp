@@ -1,8 +1,8 @@
 #include <memory>
 
-#include "app/DirectoryClient.h"
+#include "app/NetWareClient.h"
 #include "nds/Nwnds.h"
-#include "netware/NWClientABI.h"
+#include "netware/ClientAbi.h"
 #include "netware/nwbase.h"
 #include "platform/ClientLibrary.h"
 
@@ -13,9 +13,9 @@ namespace {
 constexpr int32_t kNoSuchAttribute = -603;
 constexpr size_t kFailureTextSize = 512;
 
-// The program's directory client: the NetWare component binds the client libraries, and the
+// The NetWare client over the client libraries: the NetWare component binds them, and the
 // value operations go to the directory layer on behalf of the state store.
-class NetWareDirectoryClient : public DirectoryClient {
+class LibraryNetWareClient : public NetWareClient {
  public:
   std::string LoginID() override { return base_.LoginID(); }
 
@@ -94,8 +94,8 @@ class NetWareDirectoryClient : public DirectoryClient {
 
 }  // namespace
 
-std::unique_ptr<DirectoryClient> CreateNetWareClient() {
-  return std::make_unique<NetWareDirectoryClient>();
+std::unique_ptr<NetWareClient> CreateNetWareClient() {
+  return std::make_unique<LibraryNetWareClient>();
 }
 
 }  // namespace welcomer

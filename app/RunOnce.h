@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/DirectoryClient.h"
+#include "app/NetWareClient.h"
 #include "app/StringList.h"
 #include "platform/Clock.h"
 #include "platform/LocaleFormat.h"
@@ -22,7 +22,7 @@ std::string RunOnceRecord(const LocalDateTime& time, const DateTimeFormat& forma
 
 /// What running the command once needs from outside.
 struct RunOnceServices {
-  DirectoryClient* client = nullptr;  ///< where the record goes; may be null
+  NetWareClient* client = nullptr;  ///< where the record goes; may be null
   Clock& clock;
   const DateTimeFormat& format;
   ProcessLauncher& launcher;

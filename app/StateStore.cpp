@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "netware/AsciiText.h"
 #include "netware/Nwtools.h"
+#include "platform/AsciiText.h"
 
 namespace welcomer {
 namespace {
@@ -26,7 +26,7 @@ bool FileRecordFits(std::string_view displayEntry) {
   return kFileRecordPrefix.size() + displayEntry.size() <= kMaxEntryLength;
 }
 
-void ReadStateEntries(DirectoryClient* client, StringList& storedEntries) {
+void ReadStateEntries(NetWareClient* client, StringList& storedEntries) {
   storedEntries.Clear();
   if (client == nullptr)
     return;
@@ -40,19 +40,19 @@ void ReadStateEntries(DirectoryClient* client, StringList& storedEntries) {
   }
 }
 
-bool AddStateEntry(DirectoryClient* client, const std::string& entry) {
+bool AddStateEntry(NetWareClient* client, const std::string& entry) {
   if (client == nullptr || entry.size() > kMaxEntryLength)
     return false;
   return client->AddAttributeValue(kDefaultContext, client->LoginID(), kStateAttribute, entry);
 }
 
-bool RemoveStateEntry(DirectoryClient* client, const std::string& entry) {
+bool RemoveStateEntry(NetWareClient* client, const std::string& entry) {
   if (client == nullptr || entry.size() > kMaxEntryLength)
     return false;
   return client->RemoveAttributeValue(kDefaultContext, client->LoginID(), kStateAttribute, entry);
 }
 
-void ShowClientNotices(DirectoryClient* client, bool verbose) {
+void ShowClientNotices(NetWareClient* client, bool verbose) {
   if (client == nullptr || !verbose)
     return;
   std::string text;
@@ -62,7 +62,7 @@ void ShowClientNotices(DirectoryClient* client, bool verbose) {
     ShowInfo("Directory:" + text);
 }
 
-bool RemoveAllStateEntries(DirectoryClient* client, const StringList& entries, bool verbose) {
+bool RemoveAllStateEntries(NetWareClient* client, const StringList& entries, bool verbose) {
   bool removed = true;
   for (size_t i = 0; i < entries.Count() && removed; ++i) {
     removed = RemoveStateEntry(client, entries[i]);

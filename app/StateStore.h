@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "app/DirectoryClient.h"
+#include "app/NetWareClient.h"
 #include "app/StringList.h"
-#include "nds/NwAttributes.h"
+#include "nds/AttributeTable.h"
 
 namespace welcomer {
 
@@ -33,22 +33,22 @@ bool FileRecordFits(std::string_view displayEntry);
 /// Fills `storedEntries` with the user's state entries: the values of "L" of the user's object
 /// that begin with kStatePrefix, in the order the directory gave them. Left empty when the read
 /// fails; nothing is reported. `client` may be null: nothing is read then.
-void ReadStateEntries(DirectoryClient* client, StringList& storedEntries);
+void ReadStateEntries(NetWareClient* client, StringList& storedEntries);
 
 /// Adds `entry` as one further value of "L" of the user's object; true when the directory
 /// accepted it. An entry longer than kMaxEntryLength is refused without a directory call.
-bool AddStateEntry(DirectoryClient* client, const std::string& entry);
+bool AddStateEntry(NetWareClient* client, const std::string& entry);
 
 /// Removes the value of "L" equal to `entry`; true when the directory accepted the removal. An
 /// entry longer than kMaxEntryLength is refused without a directory call.
-bool RemoveStateEntry(DirectoryClient* client, const std::string& entry);
+bool RemoveStateEntry(NetWareClient* client, const std::string& entry);
 
 /// In verbose mode, shows what the client has told about the state since the last call, in one
 /// box; nothing when it told nothing. `client` may be null.
-void ShowClientNotices(DirectoryClient* client, bool verbose);
+void ShowClientNotices(NetWareClient* client, bool verbose);
 
 /// Removes `entries` one by one in list order and stops at the first failure. Shows the error
 /// box on failure, the success box in verbose mode. Returns whether all were removed.
-bool RemoveAllStateEntries(DirectoryClient* client, const StringList& entries, bool verbose);
+bool RemoveAllStateEntries(NetWareClient* client, const StringList& entries, bool verbose);
 
 }  // namespace welcomer

@@ -1,6 +1,6 @@
 #include "app/StringList.h"
 
-#include "netware/AsciiText.h"
+#include "platform/AsciiText.h"
 
 namespace welcomer {
 

@@ -12,9 +12,9 @@
 #include <string>
 
 #include "app/FileSelection.h"
-#include "app/NoDirectoryClient.h"
+#include "app/NoNetWareClient.h"
 #include "app/StateStore.h"
-#include "netware/AsciiText.h"
+#include "platform/AsciiText.h"
 
 namespace welcomer {
 namespace {
@@ -58,7 +58,7 @@ void BM_SelectAndDetectChanges(benchmark::State& state) {
   const int count = static_cast<int>(state.range(0));
   Fixture& fixture = FixtureFor(count);
   PosixFileSearcher searcher;
-  NoDirectoryClient client;
+  NoNetWareClient client;
   const std::string searchPath = UpperCaseAscii(fixture.folder);
   size_t shown = 0;
   for (auto _ : state) {

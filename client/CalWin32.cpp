@@ -7,7 +7,7 @@
 #include <ctime>
 
 #include "client/EntryPoint.h"
-#include "netware/NWClientABI.h"
+#include "netware/ClientAbi.h"
 
 using namespace welcomer::client;
 

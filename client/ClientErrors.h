@@ -1,6 +1,6 @@
 #pragma once
 
-/* The return codes of the directory client we ship. Every entry point of NWClientABI.h returns 0
+/* The return codes of the directory client we ship. Every entry point of ClientAbi.h returns 0
  * on success and one of these negative codes on failure (NWIsDSServer and NWLongSwap answer
  * values instead, as their declarations say). The numbers follow the directory's tradition:
  * -3xx for faults the client finds on its own side (handles, buffers, names), -6xx for answers

@@ -11,7 +11,7 @@
 
 #include "client/DirectoryBackend.h"
 #include "client/DirectoryName.h"
-#include "netware/NWClientABI.h"
+#include "netware/ClientAbi.h"
 
 namespace welcomer::client {
 

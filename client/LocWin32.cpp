@@ -8,7 +8,7 @@
 #include <string>
 
 #include "client/EntryPoint.h"
-#include "netware/NWClientABI.h"
+#include "netware/ClientAbi.h"
 
 using namespace welcomer::client;
 

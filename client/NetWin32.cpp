@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "client/EntryPoint.h"
-#include "netware/NWClientABI.h"
+#include "netware/ClientAbi.h"
 
 using namespace welcomer::client;
 

@@ -1,14 +1,13 @@
 #include "nds/Nwnds.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
-#include "nds/NdsEntryPoints.h"
-#include "netware/AsciiText.h"
+#include "nds/DirectoryEntryPoints.h"
+#include "netware/CallsBinding.h"
 #include "netware/ClientBinding.h"
 #include "netware/Nwtools.h"
-#include "netware/nwlib.h"
+#include "platform/AsciiText.h"
 
 namespace welcomer {
 namespace {
@@ -67,17 +66,6 @@ bool AttributeEntryPointsBound() {
          entry.NWDSGetAttrName && entry.NWDSGetAttrVal && entry.NWDSGetAttrCount &&
          entry.NWDSPutChange && entry.NWDSModifyObject && entry.NWDSComputeAttrValSize &&
          entry.NWDSRead;
-}
-
-std::string StripLeadingZeros(std::string text) {
-  size_t zeros = 0;
-  while (zeros + 1 < text.size() && text[zeros] == '0')
-    ++zeros;
-  return text.substr(zeros);
-}
-
-uint32_t PrimaryWhenZero(uint32_t connection) {
-  return connection == 0 ? GetPrimaryConnection() : connection;
 }
 
 }  // namespace
@@ -337,9 +325,7 @@ std::string ObjectIDText(uint32_t connection, const std::string& objectName) {
     Record(result);
     return std::string();
   }
-  char digits[16];
-  std::snprintf(digits, sizeof digits, "%08X", LongSwap(id));
-  return StripLeadingZeros(digits);
+  return IdText(LongSwap(id));
 }
 
 uint32_t AuditObjectID(uint32_t& connection, const std::string& objectName) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "nds/NwAttributes.h"
+#include "nds/AttributeTable.h"
 
 namespace welcomer {
 

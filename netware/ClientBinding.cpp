@@ -10,4 +10,10 @@ std::string ErrorCodeText(int32_t code) {
   return text;
 }
 
+std::string IdText(uint32_t id) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%X", id);
+  return digits;
+}
+
 }  // namespace welcomer

@@ -31,6 +31,10 @@ Fn LookUpEntryPoint(void* module, const char* name) {
 /// negative code its eight-digit two's complement ("FFFFFFFF" for -1).
 std::string ErrorCodeText(int32_t code);
 
+/// An object ID in upper-case hexadecimal without leading zeros: 0x0001A2B3 gives "1A2B3", 0
+/// gives "0".
+std::string IdText(uint32_t id);
+
 /// Copies `text` with its terminator into `buffer`. False, with the buffer holding the empty
 /// text, when it does not fit: names are refused rather than cut, because a cut name would name
 /// another object.

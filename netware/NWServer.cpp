@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "netware/AsciiText.h"
+#include "netware/CallsBinding.h"
+#include "netware/ClientAbi.h"
 #include "netware/ClientBinding.h"
-#include "netware/NWClientABI.h"
-#include "netware/nwlib.h"
+#include "platform/AsciiText.h"
 
 namespace welcomer {
 namespace {
@@ -51,8 +51,7 @@ bool GetServerInfo(uint32_t connection, TNWServerInfo& info) {
       !WELCOMER_SERVER_BIND(CallsLibraryModule, NWGetFileServerInformation)) {
     return false;
   }
-  if (connection == 0)
-    connection = GetPrimaryConnection();
+  connection = PrimaryWhenZero(connection);
   char name[48] = {};
   uint8_t major = 0, minor = 0, revision = 0, sft = 0, tts = 0;
   uint16_t maxConnections = 0, peak = 0, inUse = 0, volumes = 0;
@@ -86,8 +85,7 @@ bool GetServerInfo(uint32_t connection, TNWServerInfo& info) {
 bool SetServerDateTime(uint32_t connection, const LocalDateTime& dateTime) {
   if (!WELCOMER_SERVER_BIND(CallsLibraryModule, NWSetFileServerDateAndTime))
     return false;
-  if (connection == 0)
-    connection = GetPrimaryConnection();
+  connection = PrimaryWhenZero(connection);
   const int year = dateTime.year > 1900 ? dateTime.year - 1900 : dateTime.year;
   const int32_t code = entry.NWSetFileServerDateAndTime(
       connection, static_cast<uint8_t>(year), static_cast<uint8_t>(dateTime.month),

@@ -1,7 +1,7 @@
 #include "netware/Nwtools.h"
 
-#include "netware/AsciiText.h"
 #include "netware/MessageBox.h"
+#include "platform/AsciiText.h"
 #include "platform/FileAccess.h"
 
 namespace welcomer {

@@ -4,12 +4,12 @@
 #include <utility>
 
 #include "nds/Nwnds.h"
-#include "netware/AsciiText.h"
 #include "netware/ClientBinding.h"
 #include "netware/NWServer.h"
 #include "netware/NWprint.h"
 #include "netware/NwProp.h"
 #include "netware/nwlib.h"
+#include "platform/AsciiText.h"
 
 namespace welcomer {
 namespace {

@@ -1,49 +1,17 @@
 #include "netware/nwlib.h"
 
-#include <cstdio>
-
 #include "nds/Nwnds.h"
-#include "netware/AsciiText.h"
+#include "netware/CallsEntryPoints.h"
 #include "netware/ClientBinding.h"
 #include "netware/NWServer.h"
-#include "netware/NwlibEntryPoints.h"
 #include "netware/Nwtools.h"
+#include "platform/AsciiText.h"
 #include "platform/Clock.h"
 
 namespace welcomer {
 namespace {
 
-struct EntryPoints {
-#define WELCOMER_CALLS_SLOT(library, name) decltype(&::name) name = nullptr;
-  WELCOMER_CALLS_ENTRY_POINTS(WELCOMER_CALLS_SLOT)
-#undef WELCOMER_CALLS_SLOT
-  // Filled from whichever library is asked first; both serve all its users from then on.
-  decltype(&::NWCCGetConnInfo) NWCCGetConnInfo = nullptr;
-};
-
-// The unit's state, shared by every operation of the calls layer.
-void* callsModule = nullptr;
-void* connectionModule = nullptr;
-uint32_t primaryConnection = 0;
-int32_t lastErrorCode = 0;
-int32_t lastReturnCode = 0;
-bool ndsMode = false;
-EntryPoints entry;
 Clock* installedClock = nullptr;
-
-#define WELCOMER_CALLS_BIND(library, name) BindEntryPoint(library##Module, #name, entry.name)
-#define WELCOMER_CALLS_LOOK_UP(library, name) \
-  LookUpEntryPoint<decltype(&::name)>(library##Module, #name)
-
-void Record(int32_t code) {
-  lastReturnCode = code;
-  if (code != 0)
-    lastErrorCode = code;
-}
-
-uint32_t PrimaryWhenZero(uint32_t connection) {
-  return connection == 0 ? GetPrimaryConnection() : connection;
-}
 
 LocalDateTime LocalNow() {
   if (installedClock != nullptr)
@@ -52,14 +20,12 @@ LocalDateTime LocalNow() {
   return clock.Now();
 }
 
-std::string IdText(uint32_t id) {
-  char digits[16];
-  std::snprintf(digits, sizeof digits, "%08X", id);
-  std::string text = digits;
-  size_t zeros = 0;
-  while (zeros + 1 < text.size() && text[zeros] == '0')
-    ++zeros;
-  return text.substr(zeros);
+void Record(int32_t code) {
+  CallsLayer().Record(code);
+}
+
+CallsEntryPoints& Entry() {
+  return CallsLayer().entry;
 }
 
 // The object types DetectObjectType tries, in its order: print server before file server.
@@ -68,113 +34,10 @@ constexpr uint16_t kDetectedTypes[] = {256,  512,  768,  1792, 1024, 1280, 1536,
 
 }  // namespace
 
-// ---- Binding and primary connection ------------------------------------------------------
-
-TNWLib::TNWLib() {
-  primaryConnection = 0;
-  lastErrorCode = 0;
-  callsModule = nullptr;
-  connectionModule = nullptr;
-  ndsMode = false;
-  ClientLibraryLoader& loader = CurrentClientLibraryLoader();
-  callsModule = loader.Load("CALWIN32.DLL");
-  if (callsModule == nullptr) {
-    lastErrorCode = kCallsLibraryMissing;
-    return;
-  }
-  connectionModule = loader.Load("CLXWIN32.DLL");
-  if (connectionModule == nullptr) {
-    lastErrorCode = kCallsLibraryMissing;
-    return;
-  }
-  if (WELCOMER_CALLS_BIND(calls, NWCallsInit)) {
-    uint32_t scratch = 0;
-    if (entry.NWCallsInit(&scratch, &scratch) == 0)
-      primaryConnection = GetPrimaryConnection();
-  }
-}
-
-std::string TNWLib::LastErrorText() const {
-  return ErrorCodeText(lastErrorCode);
-}
-
-int32_t TNWLib::LastErrorCode() {
-  return lastErrorCode;
-}
-
-int32_t TNWLib::LastReturnCode() {
-  return lastReturnCode;
-}
-
-std::string GetLibVersion() {
-  return "4.60 - 1 August 1999";
-}
-
-void SetNDSMode(bool flag) {
-  ndsMode = flag;
-}
-
-bool NDSMode() {
-  return ndsMode;
-}
-
-bool IsNetAvailable() {
-  if (callsModule == nullptr || connectionModule == nullptr)
-    return false;
-  return GetPrimaryConnection() != 0;
-}
-
-uint32_t GetPrimaryConnection() {
-  if (primaryConnection != 0)
-    return primaryConnection;
-  int32_t code = -1;
-  uint32_t connection = 0;
-  if (WELCOMER_CALLS_BIND(connection, NWCCGetPrimConnRef)) {
-    uint32_t reference = 0;
-    // Its own code is not kept: when it fails, nothing usable answered.
-    if (entry.NWCCGetPrimConnRef(&reference) == 0) {
-      if (const auto open = WELCOMER_CALLS_LOOK_UP(connection, NWCCOpenConnByRef))
-        code = open(reference, 1, 0, &connection);
-    }
-  } else if (WELCOMER_CALLS_BIND(calls, NWGetPrimaryConnectionID)) {
-    code = entry.NWGetPrimaryConnectionID(&connection);
-  }
-  Record(code);
-  return code == 0 ? connection : 0;
-}
-
-uint32_t LongSwap(uint32_t value) {
-  if (!WELCOMER_CALLS_BIND(calls, NWLongSwap))
-    return 0;
-  return entry.NWLongSwap(value);
-}
-
-void* CallsLibraryModule() {
-  return callsModule;
-}
-
-void* ConnectionLibraryModule() {
-  return connectionModule;
-}
-
-void SetPrimaryConnectionCache(uint32_t connection) {
-  primaryConnection = connection;
-}
-
 Clock* SetCallsClock(Clock* clock) {
   Clock* previous = installedClock;
   installedClock = clock;
   return previous;
-}
-
-void ResetCallsUnit() {
-  callsModule = nullptr;
-  connectionModule = nullptr;
-  primaryConnection = 0;
-  lastErrorCode = 0;
-  lastReturnCode = 0;
-  ndsMode = false;
-  entry = EntryPoints();
 }
 
 // ---- Connection operations ---------------------------------------------------------------
@@ -183,8 +46,8 @@ uint16_t GetConnectionNumber(uint32_t connection) {
   int32_t code = -1;
   uint32_t number = 0;
   connection = PrimaryWhenZero(connection);
-  if (BindEntryPoint(connectionModule, "NWCCGetConnInfo", entry.NWCCGetConnInfo)) {
-    code = entry.NWCCGetConnInfo(connection, 5, sizeof number, &number);
+  if (BindEntryPoint(ConnectionLibraryModule(), "NWCCGetConnInfo", Entry().NWCCGetConnInfo)) {
+    code = Entry().NWCCGetConnInfo(connection, 5, sizeof number, &number);
   } else if (const auto ask = WELCOMER_CALLS_LOOK_UP(calls, NWGetConnectionNumber)) {
     uint16_t shortNumber = 0;
     code = ask(connection, &shortNumber);
@@ -203,8 +66,8 @@ std::string GetConnectionLoginName(uint32_t connection) {
   uint16_t objectType = 1;
   uint32_t objectId = 0;
   uint8_t loginTime[7] = {};
-  const int32_t code =
-      entry.NWGetConnectionInformation(connection, number, name, &objectType, &objectId, loginTime);
+  const int32_t code = Entry().NWGetConnectionInformation(connection, number, name, &objectType,
+                                                          &objectId, loginTime);
   Record(code);
   return code == 0 ? TextOf(name) : std::string();
 }
@@ -212,7 +75,7 @@ std::string GetConnectionLoginName(uint32_t connection) {
 uint32_t GetObjectID(uint32_t& connection, const std::string& objectName, uint16_t objectType) {
   connection = PrimaryWhenZero(connection);
   const std::string upper = UpperCaseAscii(objectName);
-  if (ndsMode) {
+  if (NDSMode()) {
     uint32_t directoryConnection = 0;
     if (const uint32_t id = AuditObjectID(directoryConnection, upper); id != 0)
       return id;
@@ -223,14 +86,14 @@ uint32_t GetObjectID(uint32_t& connection, const std::string& objectName, uint16
   if (!CopyToBuffer(upper, name))
     return 0;
   uint32_t id = 0;
-  const int32_t code = entry.NWGetObjectID(connection, name, objectType, &id);
+  const int32_t code = Entry().NWGetObjectID(connection, name, objectType, &id);
   Record(code);
   return code == 0 ? id : 0;
 }
 
 std::string GetObjectIDText(uint32_t connection, const std::string& objectName,
                             uint16_t objectType) {
-  if (ndsMode) {
+  if (NDSMode()) {
     // Only "0" falls through to the bindery: an empty text (a failed look-up) is the answer.
     std::string text = ObjectIDText(connection, objectName);
     if (text != "0")
@@ -243,7 +106,7 @@ std::string GetObjectIDText(uint32_t connection, const std::string& objectName,
   if (!CopyToBuffer(UpperCaseAscii(objectName), name))
     return "0";
   uint32_t id = 0;
-  if (entry.NWGetObjectID(connection, name, objectType, &id) != 0)
+  if (Entry().NWGetObjectID(connection, name, objectType, &id) != 0)
     return "0";
   return IdText(LongSwap(id));
 }
@@ -261,7 +124,7 @@ uint16_t DetectObjectType(uint32_t connection, const std::string& objectName) {
 bool HasConsolePrivileges(uint32_t connection) {
   if (!WELCOMER_CALLS_BIND(calls, NWCheckConsolePrivileges))
     return false;
-  const int32_t code = entry.NWCheckConsolePrivileges(PrimaryWhenZero(connection));
+  const int32_t code = Entry().NWCheckConsolePrivileges(PrimaryWhenZero(connection));
   Record(code);
   return code == 0;
 }
@@ -269,7 +132,7 @@ bool HasConsolePrivileges(uint32_t connection) {
 bool IsManager(uint32_t connection) {
   if (!WELCOMER_CALLS_BIND(calls, NWIsManager))
     return false;
-  const int32_t code = entry.NWIsManager(PrimaryWhenZero(connection));
+  const int32_t code = Entry().NWIsManager(PrimaryWhenZero(connection));
   Record(code);
   return code == 0;
 }
@@ -278,10 +141,10 @@ std::string GetServerName(uint32_t connection) {
   int32_t code = -1;
   connection = PrimaryWhenZero(connection);
   char name[48] = {};
-  if (BindEntryPoint(connectionModule, "NWCCGetConnInfo", entry.NWCCGetConnInfo)) {
-    code = entry.NWCCGetConnInfo(connection, 7, sizeof name, name);
+  if (BindEntryPoint(ConnectionLibraryModule(), "NWCCGetConnInfo", Entry().NWCCGetConnInfo)) {
+    code = Entry().NWCCGetConnInfo(connection, 7, sizeof name, name);
   } else if (WELCOMER_CALLS_BIND(calls, NWGetFileServerName)) {
-    code = entry.NWGetFileServerName(connection, name);
+    code = Entry().NWGetFileServerName(connection, name);
   }
   Record(code);
   return code == 0 ? TextOf(name) : UpperCaseAscii("Local");
@@ -293,7 +156,7 @@ namespace {
 bool ServerDateTimeBytes(uint32_t connection, uint8_t (&bytes)[7]) {
   if (!WELCOMER_CALLS_BIND(calls, NWGetFileServerDateAndTime))
     return false;
-  const int32_t code = entry.NWGetFileServerDateAndTime(PrimaryWhenZero(connection), bytes);
+  const int32_t code = Entry().NWGetFileServerDateAndTime(PrimaryWhenZero(connection), bytes);
   Record(code);
   return code == 0;
 }
@@ -322,7 +185,7 @@ uint16_t GetMaxConnections() {
   if (!WELCOMER_CALLS_BIND(calls, NWGetMaximumConnections))
     return 0;
   uint16_t count = 0;
-  return entry.NWGetMaximumConnections(&count) == 0 ? count : 0;
+  return Entry().NWGetMaximumConnections(&count) == 0 ? count : 0;
 }
 
 bool SetPreferredServer(const std::string& serverName, uint32_t& connection) {
@@ -332,7 +195,7 @@ bool SetPreferredServer(const std::string& serverName, uint32_t& connection) {
     return false;
   int32_t code = 0;
   if (WELCOMER_CALLS_BIND(connection, NWCCSetPrefServerName)) {
-    code = entry.NWCCSetPrefServerName(name);
+    code = Entry().NWCCSetPrefServerName(name);
   } else {
     if (!WELCOMER_CALLS_BIND(calls, NWGetConnectionHandle) ||
         !WELCOMER_CALLS_BIND(calls, NWSetPrimaryConnectionID)) {
@@ -340,9 +203,9 @@ bool SetPreferredServer(const std::string& serverName, uint32_t& connection) {
     }
     uint32_t handle = 0;
     uint16_t reserved = 0;
-    code = entry.NWGetConnectionHandle(name, 0, &handle, &reserved);
+    code = Entry().NWGetConnectionHandle(name, 0, &handle, &reserved);
     if (code == 0)
-      code = entry.NWSetPrimaryConnectionID(handle);
+      code = Entry().NWSetPrimaryConnectionID(handle);
   }
   Record(code);
   if (code != 0)
@@ -350,16 +213,16 @@ bool SetPreferredServer(const std::string& serverName, uint32_t& connection) {
   connection = OpenServerConnection(serverName);
   if (connection != 0)
     SetNDSMode(IsDSServer(connection));
-  primaryConnection = connection;
+  SetPrimaryConnectionCache(connection);
   return true;
 }
 
 uint16_t GetBroadcastMode(uint32_t connection) {
-  if (!BindEntryPoint(callsModule, "NWCCGetConnInfo", entry.NWCCGetConnInfo))
+  if (!BindEntryPoint(CallsLibraryModule(), "NWCCGetConnInfo", Entry().NWCCGetConnInfo))
     return 0;
   connection = PrimaryWhenZero(connection);
   uint16_t state = 0;
-  const int32_t code = entry.NWCCGetConnInfo(connection, 2, sizeof state, &state);
+  const int32_t code = Entry().NWCCGetConnInfo(connection, 2, sizeof state, &state);
   Record(code);
   return code == 0 ? state : 0;
 }
@@ -367,13 +230,13 @@ uint16_t GetBroadcastMode(uint32_t connection) {
 bool SetBroadcastMode(uint32_t connection, uint16_t mode) {
   if (!WELCOMER_CALLS_BIND(calls, NWSetBroadcastMode))
     return false;
-  const int32_t code = entry.NWSetBroadcastMode(PrimaryWhenZero(connection), mode);
+  const int32_t code = Entry().NWSetBroadcastMode(PrimaryWhenZero(connection), mode);
   Record(code);
   return code == 0;
 }
 
 std::string GetFullName(uint32_t connection, const std::string& objectName) {
-  if (ndsMode) {
+  if (NDSMode()) {
     std::string fullName;
     if (ReadAttributeText("", objectName, TNWDSAttribute::ndsAttrFullName, fullName))
       return fullName;
@@ -390,8 +253,8 @@ std::string GetFullName(uint32_t connection, const std::string& objectName) {
   uint8_t value[128] = {};
   uint8_t moreSegments = 0;
   uint8_t propertyFlags = 0;
-  if (entry.NWReadPropertyValue(connection, name, objectType, property, 1, value, &moreSegments,
-                                &propertyFlags) == 0) {
+  if (Entry().NWReadPropertyValue(connection, name, objectType, property, 1, value, &moreSegments,
+                                  &propertyFlags) == 0) {
     result = TextOf(reinterpret_cast<const char(&)[sizeof value]>(value));
   }
   return result;
@@ -401,7 +264,7 @@ char GetFirstNetworkDrive() {
   if (!WELCOMER_CALLS_BIND(calls, NWGetFirstDrive))
     return 0;
   uint16_t drive = 0;
-  if (entry.NWGetFirstDrive(&drive) != 0)
+  if (Entry().NWGetFirstDrive(&drive) != 0)
     return 0;
   return static_cast<char>(drive + 64);
 }
@@ -418,8 +281,8 @@ char GetNextFreeDrive() {
     char rootPath[256] = {};
     char relativePath[256] = {};
     char fullPath[256] = {};
-    if (entry.NWGetDriveStatus(static_cast<uint16_t>(drive), 0, &status, &driveConnection, rootPath,
-                               relativePath, fullPath) == 0 &&
+    if (Entry().NWGetDriveStatus(static_cast<uint16_t>(drive), 0, &status, &driveConnection,
+                                 rootPath, relativePath, fullPath) == 0 &&
         status == 0) {
       return static_cast<char>(drive + 64);
     }
@@ -431,7 +294,7 @@ uint8_t SetErrorMode(uint8_t mode) {
   if (!WELCOMER_CALLS_BIND(calls, NWSetNetWareErrorMode))
     return 0;
   uint8_t previous = 0;
-  const int32_t code = entry.NWSetNetWareErrorMode(mode, &previous);
+  const int32_t code = Entry().NWSetNetWareErrorMode(mode, &previous);
   Record(code);
   return code == 0 ? previous : 0;
 }

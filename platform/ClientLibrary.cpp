@@ -1,6 +1,6 @@
 #include "platform/ClientLibrary.h"
 
-#include "netware/AsciiText.h"
+#include "platform/AsciiText.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/ProgramFolder.h"
 
@@ -33,7 +33,7 @@ void* FolderClientLibraryLoader::Load(const std::string& name) {
     std::string path = folder_;
     if (path.back() != '/')
       path += '/';
-    module = LoadLibraryAt(path + file, &failure);
+    module = LoadLibraryAt(path + file, failure);
   }
   // The first failure is the one to fix; later ones often follow from it.
   if (module == nullptr && loadFailure_.empty())

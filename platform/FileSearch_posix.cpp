@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "netware/AsciiText.h"
+#include "platform/AsciiText.h"
 #include "platform/FileSearch.h"
 #include "platform/PathCase.h"
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string_view>
 
-#include "netware/AsciiText.h"
+#include "platform/AsciiText.h"
 
 namespace welcomer {
 namespace {

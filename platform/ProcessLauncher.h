@@ -11,9 +11,9 @@ class ProcessLauncher {
   virtual ~ProcessLauncher() = default;
   /// Starts `commandLine`: its first blank-separated word names the program, found on the
   /// search path; the other words are its arguments. True when the program is running; false
-  /// when it could not be started, with the reason in plain words in `failure`. The caller never
+  /// when it could not be started, with the reason in plain words in `reason`. The caller never
   /// learns how the program ends.
-  virtual bool StartDetached(const std::string& commandLine, std::string& failure) = 0;
+  virtual bool StartDetached(const std::string& commandLine, std::string& reason) = 0;
 };
 
 /// Splits a command line at runs of blanks; no quoting, no shell.
@@ -25,7 +25,7 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 /// cannot be run (missing, not executable) is reported with the system's reason.
 class PosixProcessLauncher : public ProcessLauncher {
  public:
-  bool StartDetached(const std::string& commandLine, std::string& failure) override;
+  bool StartDetached(const std::string& commandLine, std::string& reason) override;
 };
 
 }  // namespace welcomer

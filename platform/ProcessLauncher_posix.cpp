@@ -20,11 +20,11 @@ void Report(int channel, int error) {
 
 }  // namespace
 
-bool PosixProcessLauncher::StartDetached(const std::string& commandLine, std::string& failure) {
-  failure.clear();
+bool PosixProcessLauncher::StartDetached(const std::string& commandLine, std::string& reason) {
+  reason.clear();
   std::vector<std::string> words = SplitCommandLine(commandLine);
   if (words.empty()) {
-    failure = "the command line is empty";
+    reason = "the command line is empty";
     return false;
   }
   // Everything the children need is prepared before fork: after it only async-signal-safe
@@ -37,14 +37,14 @@ bool PosixProcessLauncher::StartDetached(const std::string& commandLine, std::st
   // The grandchild writes errno here when exec fails; a successful exec closes it unwritten.
   int channel[2];
   if (::pipe2(channel, O_CLOEXEC) != 0) {
-    failure = std::strerror(errno);
+    reason = std::strerror(errno);
     return false;
   }
   // Fork twice so that the program is a grandchild that init adopts: it outlives us, and we
   // never have to reap it.
   pid_t child = ::fork();
   if (child < 0) {
-    failure = std::strerror(errno);
+    reason = std::strerror(errno);
     ::close(channel[0]);
     ::close(channel[1]);
     return false;
@@ -80,11 +80,11 @@ bool PosixProcessLauncher::StartDetached(const std::string& commandLine, std::st
   } while (got < 0 && errno == EINTR);
   ::close(channel[0]);
   if (got == static_cast<ssize_t>(sizeof error)) {
-    failure = std::strerror(error);
+    reason = std::strerror(error);
     return false;
   }
   if (waited != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    failure = "the helper process that starts it failed";
+    reason = "the helper process that starts it failed";
     return false;
   }
   return true;

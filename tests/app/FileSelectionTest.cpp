@@ -11,7 +11,7 @@
 #include <map>
 
 #include "app/Init_Unit.h"
-#include "netware/AsciiText.h"
+#include "platform/AsciiText.h"
 #include "tests/support/FakeServices.h"
 #include "tests/support/TempDir.h"
 
@@ -269,7 +269,7 @@ TEST(StartUpSelectionTest, SearchesTheArgumentsAsTyped) {
     RecordingLauncher launcher;
     FixedClock clock{{2026, 12, 5, 12, 39, 52}};
     StartUpServices services{searcher, launcher, clock, DateTimeFormat{},
-                             [] { return std::make_unique<FakeDirectoryClient>(); }};
+                             [] { return std::make_unique<FakeNetWareClient>(); }};
     RunState state;
     StartUp(row.arguments, state, services);
     EXPECT_EQ(searcher.asked, row.searched);
@@ -319,7 +319,7 @@ TEST(DetectChangesTest, DropsUnchangedAndRemovesStaleRecords) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     RecordingMessageBoxes boxes;
-    FakeDirectoryClient directory;
+    FakeNetWareClient directory;
     StringList display, stored;
     for (const auto& text : row.display)
       display.Add(text);

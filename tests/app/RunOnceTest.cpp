@@ -56,7 +56,7 @@ class RunOnceCommandTest : public ::testing::Test {
   }
   std::string command = "NOTEPAD C:\\README.TXT";
   RecordingMessageBoxes boxes;
-  FakeDirectoryClient directory;
+  FakeNetWareClient directory;
   FixedClock clock{{2026, 12, 5, 23, 59, 59}};
   DateTimeFormat format;
   RecordingLauncher launcher;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "netware/AsciiText.h"
+#include "platform/AsciiText.h"
 #include "tests/support/FakeServices.h"
 #include "tests/support/TempDir.h"
 
@@ -28,7 +28,7 @@ class StartUpTest : public ::testing::Test {
   StartUpResult Run(const std::vector<std::string>& arguments) {
     StartUpServices services{searcher_, launcher_, clock_, format_, [this] {
                                ++clientsCreated_;
-                               return std::make_unique<ForwardingDirectoryClient>(directory_);
+                               return std::make_unique<ForwardingNetWareClient>(directory_);
                              }};
     return StartUp(arguments, state_, services);
   }
@@ -47,7 +47,7 @@ class StartUpTest : public ::testing::Test {
   TempDir dir_;
   std::string motd_;
   RecordingMessageBoxes boxes_;
-  FakeDirectoryClient directory_;
+  FakeNetWareClient directory_;
   PosixFileSearcher searcher_;
   RecordingLauncher launcher_;
   FixedClock clock_{{2026, 12, 5, 12, 39, 52}};
@@ -211,20 +211,20 @@ class WatchedLock : public UserLock {
   std::string refusal;
 };
 
-class LockWatchingClient : public ForwardingDirectoryClient {
+class LockWatchingClient : public ForwardingNetWareClient {
  public:
-  LockWatchingClient(DirectoryClient& target, const WatchedLock& lock,
+  LockWatchingClient(NetWareClient& target, const WatchedLock& lock,
                      std::vector<std::string>& heldAt)
-      : ForwardingDirectoryClient(target), lock_(lock), heldAt_(heldAt) {}
+      : ForwardingNetWareClient(target), lock_(lock), heldAt_(heldAt) {}
   bool ReadAttributeValues(const std::string& c, const std::string& o, TNWDSAttribute a,
                            std::vector<std::string>& v) override {
     heldAt_.push_back("read:" + std::to_string(lock_.held));
-    return ForwardingDirectoryClient::ReadAttributeValues(c, o, a, v);
+    return ForwardingNetWareClient::ReadAttributeValues(c, o, a, v);
   }
   bool AddAttributeValue(const std::string& c, const std::string& o, TNWDSAttribute a,
                          const std::string& v) override {
     heldAt_.push_back("add:" + std::to_string(lock_.held));
-    return ForwardingDirectoryClient::AddAttributeValue(c, o, a, v);
+    return ForwardingNetWareClient::AddAttributeValue(c, o, a, v);
   }
 
  private:

@@ -7,12 +7,12 @@
 namespace welcomer {
 namespace {
 
-using testing::FakeDirectoryClient;
+using testing::FakeNetWareClient;
 using testing::RecordingMessageBoxes;
 using testing::ShownBox;
 
 TEST(ReadStateEntriesTest, KeepsOnlyOwnValuesInDirectoryOrder) {
-  FakeDirectoryClient directory;
+  FakeNetWareClient directory;
   directory.values = {
       "Berlin",   "Welcomer.File.X=1 2", "welcomer.File.Y=1", "Welcomer.RunOnce=x", "Welcomer.",
       "WelcomerX"};
@@ -60,7 +60,7 @@ TEST(RecordSplittingTest, FileRecordsSplitAtTheLastRunOnceRecordsAtTheFirst) {
 }
 
 TEST(ReadStateEntriesTest, FailedReadLeavesNothing) {
-  FakeDirectoryClient directory;
+  FakeNetWareClient directory;
   directory.values = {"Welcomer.RunOnce=x"};
   directory.failRead = true;
   StringList stored;
@@ -72,7 +72,7 @@ TEST(ReadStateEntriesTest, FailedReadLeavesNothing) {
 }
 
 TEST(AddRemoveStateEntryTest, LongEntriesAreNeverSent) {
-  FakeDirectoryClient directory;
+  FakeNetWareClient directory;
   const std::string fits = "Welcomer.File." + std::string(kMaxEntryLength - 14, 'A');
   const std::string tooLong = fits + "B";
   ASSERT_EQ(fits.size(), 255u);
@@ -109,7 +109,7 @@ TEST(RemoveAllStateEntriesTest, StopsAtTheFirstFailure) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     RecordingMessageBoxes boxes;
-    FakeDirectoryClient directory;
+    FakeNetWareClient directory;
     directory.values = {"Welcomer.A=1", "Welcomer.A=1", "Welcomer.B=2", "mine"};
     directory.failRemoveAt = row.failAt;
     StringList entries;
@@ -127,7 +127,7 @@ TEST(RemoveAllStateEntriesTest, StopsAtTheFirstFailure) {
 
 TEST(ShowClientNoticesTest, ShowsWhatTheClientToldOnceAndOnlyInVerboseMode) {
   RecordingMessageBoxes boxes;
-  FakeDirectoryClient directory;
+  FakeNetWareClient directory;
   directory.notices = {"State from the offline cache", "The directory refused the add"};
   ShowClientNotices(&directory, false);
   EXPECT_TRUE(boxes.shown.empty());

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "client/ClientErrors.h"
-#include "netware/NWClientABI.h"
+#include "netware/ClientAbi.h"
 
 namespace welcomer::testing {
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The client exports the entry points of its interface and nothing else.
-# Usage: exported_symbols.sh <libnetwin32.so> <NWClientABI.h>
+# Usage: exported_symbols.sh <libnetwin32.so> <ClientAbi.h>
 set -euo pipefail
 declared=$(grep -oE 'NWCLIENT_API [a-z0-9_]+ NW[A-Za-z]+\(' "$2" | sed -E 's/.* (NW[A-Za-z]+)\(/\1/' | sort)
 exported=$(nm -D --defined-only "$1" | awk '{print $3}' | sort)

@@ -5,12 +5,12 @@
 
 #include "nds/Nwnds.h"
 #include "netware/nwlib.h"
-#include "tests/support/FakeNetWareClient.h"
+#include "tests/support/FakeClientLibraries.h"
 
 namespace welcomer {
 namespace {
 
-using testing::FakeNetWareClient;
+using testing::FakeClientLibraries;
 
 constexpr TNWDSAttribute kL = TNWDSAttribute::ndsAttrL;
 const std::string kUser = "CN=jdoe.OU=staff.O=org";
@@ -26,7 +26,7 @@ class NdsAttributeValues : public ::testing::Test {
     EXPECT_EQ(fake_.contexts.size(), 2u);
   }
 
-  FakeNetWareClient fake_;
+  FakeClientLibraries fake_;
   TNWLib lib_;
   TNWNDS nds_;
 };
@@ -86,7 +86,7 @@ TEST_F(NdsAttributeValues, ReadOutcomes) {
 }
 
 TEST(NdsEndlessIteration, AReadThatNeverEndsStillEnds) {
-  FakeNetWareClient fake;
+  FakeClientLibraries fake;
   fake.objects["CN=JDOE.OU=STAFF.O=ORG"]["L"] = {"Welcomer.RunOnce=x"};
   fake.endlessIteration = true;
   TNWLib lib;

@@ -3,12 +3,12 @@
 #include <string>
 
 #include "nds/Nwnds.h"
-#include "tests/support/FakeNetWareClient.h"
+#include "tests/support/FakeClientLibraries.h"
 
 namespace welcomer {
 namespace {
 
-using testing::FakeNetWareClient;
+using testing::FakeClientLibraries;
 
 constexpr TNWDSAttribute kL = TNWDSAttribute::ndsAttrL;
 
@@ -26,7 +26,7 @@ TEST(NdsBinding, IncompleteClientLeavesTheRoutinesFailingQuietly) {
                       {"NETWIN32.DLL", "NWDSRead", "0000"}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.entryPoint != nullptr ? row.entryPoint : row.library);
-    FakeNetWareClient fake;
+    FakeClientLibraries fake;
     if (row.entryPoint != nullptr)
       fake.libraries[row.library].erase(row.entryPoint);
     else
@@ -49,7 +49,7 @@ TEST(NdsBinding, IncompleteClientLeavesTheRoutinesFailingQuietly) {
 }
 
 TEST(NdsBinding, InitUnicodeHandsOverTheClientsCountryAndCodePage) {
-  FakeNetWareClient fake;
+  FakeClientLibraries fake;
   TNWNDS nds;
   EXPECT_TRUE(InitUnicode());
   EXPECT_TRUE(fake.Called("NWInitUnicodeTables(49,1252)"));
@@ -59,7 +59,7 @@ TEST(NdsBinding, InitUnicodeHandsOverTheClientsCountryAndCodePage) {
 }
 
 TEST(NdsBinding, LastErrorKeepsTheLatestFailureAsHexText) {
-  FakeNetWareClient fake;
+  FakeClientLibraries fake;
   TNWNDS nds;
   EXPECT_EQ(NDSErrorText(), "0000");
   for (const auto& [code, text] : {std::pair{-601, "FFFFFDA7"}, std::pair{0x2A, "002A"}}) {
@@ -75,7 +75,7 @@ TEST(NdsBinding, LastErrorKeepsTheLatestFailureAsHexText) {
 // Entry points bound on first use, and the one looked up afresh each time: missing, they give the
 // failure value with nothing called or recorded.
 TEST(NdsBinding, MissingLateEntryPointFailsQuietly) {
-  FakeNetWareClient fake;
+  FakeClientLibraries fake;
   for (const char* name : {"NWDSWhoAmI", "NWDSMapNameToID", "NWGetPreferredDSServer"})
     fake.libraries["NETWIN32.DLL"].erase(name);
   TNWNDS nds;

@@ -4,18 +4,18 @@
 
 #include "nds/Nwnds.h"
 #include "netware/nwlib.h"
-#include "tests/support/FakeNetWareClient.h"
+#include "tests/support/FakeClientLibraries.h"
 
 namespace welcomer {
 namespace {
 
-using testing::FakeNetWareClient;
+using testing::FakeClientLibraries;
 
 class NdsContext : public ::testing::Test {
  protected:
   uint32_t& FlagsOf(int32_t context) { return fake_.contexts.at(context).flags; }
 
-  FakeNetWareClient fake_;
+  FakeClientLibraries fake_;
   TNWLib lib_;
   TNWNDS nds_;
 };

@@ -4,16 +4,16 @@
 
 #include "netware/NWServer.h"
 #include "netware/nwlib.h"
-#include "tests/support/FakeNetWareClient.h"
+#include "tests/support/FakeClientLibraries.h"
 
 namespace welcomer {
 namespace {
 
-using testing::FakeNetWareClient;
+using testing::FakeClientLibraries;
 
 // One operation for each way of falling back: a failure value, the name given, nothing called.
 TEST(CallsLayer, WithoutTheClientOperationsFallBack) {
-  FakeNetWareClient fake;
+  FakeClientLibraries fake;
   fake.libraries.erase("CALWIN32.DLL");
   TNWLib lib;
   EXPECT_EQ(lib.LastErrorText(), "FFFF");
@@ -30,7 +30,7 @@ TEST(CallsLayer, WithoutTheClientOperationsFallBack) {
 }
 
 TEST(CallsLayer, WithoutTheConnectionLibraryTheOlderEntryPointsServe) {
-  FakeNetWareClient fake;
+  FakeClientLibraries fake;
   fake.libraries.erase("CLXWIN32.DLL");
   TNWLib lib;
   EXPECT_EQ(TNWLib::LastErrorCode(), 0xFFFF);
@@ -44,7 +44,7 @@ TEST(CallsLayer, WithoutTheConnectionLibraryTheOlderEntryPointsServe) {
 
 TEST(CallsLayer, PrimaryConnectionIsCachedOnlyByTheConstructor) {
   {
-    FakeNetWareClient fake;
+    FakeClientLibraries fake;
     TNWLib lib;
     EXPECT_TRUE(fake.Called("NWCCOpenConnByRef(70,1,0)"));
     fake.calls.clear();
@@ -66,7 +66,7 @@ TEST(CallsLayer, PrimaryConnectionIsCachedOnlyByTheConstructor) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    FakeNetWareClient fake;
+    FakeClientLibraries fake;
     fake.Answer("NWCallsInit", 1);  // leaves the cache empty
     if (row.missing != nullptr)
       fake.libraries["CLXWIN32.DLL"].erase(row.missing);
@@ -79,7 +79,7 @@ TEST(CallsLayer, PrimaryConnectionIsCachedOnlyByTheConstructor) {
 }
 
 TEST(CallsLayer, ConnectionZeroIsThePrimaryConnectionAndFailuresAreKept) {
-  FakeNetWareClient fake;
+  FakeClientLibraries fake;
   TNWLib lib;
   EXPECT_EQ(GetConnectionNumber(0), 3u);
   EXPECT_EQ(GetConnectionLoginName(0), "JDOE");
@@ -95,7 +95,7 @@ TEST(CallsLayer, ConnectionZeroIsThePrimaryConnectionAndFailuresAreKept) {
 // The preferred server becomes the primary connection; one that cannot be opened must not leave
 // the old primary connection cached as if it still were.
 TEST(CallsLayer, PreferredServerReplacesTheCachedPrimaryConnection) {
-  FakeNetWareClient fake;
+  FakeClientLibraries fake;
   fake.serverConnections["FS2"] = 12;
   TNWLib lib;
   uint32_t connection = 99;
@@ -111,7 +111,7 @@ TEST(CallsLayer, PreferredServerReplacesTheCachedPrimaryConnection) {
 
 // 47 characters reach the client whole; 48 would not fit its buffer and are refused uncalled.
 TEST(CallsLayer, OverlongNamesAreRefusedWithoutACall) {
-  FakeNetWareClient fake;
+  FakeClientLibraries fake;
   TNWLib lib;
   uint32_t connection = 0;
   GetObjectID(connection, std::string(47, 'n'), 256);

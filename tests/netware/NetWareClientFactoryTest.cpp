@@ -3,29 +3,29 @@
 #include <string>
 #include <vector>
 
-#include "app/DirectoryClient.h"
 #include "app/Init_Unit.h"
+#include "app/NetWareClient.h"
 #include "app/StateStore.h"
 #include "nds/Nwnds.h"
-#include "netware/AsciiText.h"
 #include "netware/NWServer.h"
 #include "netware/nwlib.h"
+#include "platform/AsciiText.h"
 #include "platform/ClientLibrary.h"
-#include "tests/support/FakeNetWareClient.h"
+#include "tests/support/FakeClientLibraries.h"
 #include "tests/support/FakeServices.h"
 #include "tests/support/TempDir.h"
 
 namespace welcomer {
 namespace {
 
-using testing::FakeNetWareClient;
+using testing::FakeClientLibraries;
 
 const std::string kUser = "CN=jdoe.OU=staff.O=org";
 
 TEST(NetWareClientFactory, WithoutTheClientOnlyEarlierEntriesCount) {
-  FakeNetWareClient fake;
+  FakeClientLibraries fake;
   fake.libraries.clear();
-  std::unique_ptr<DirectoryClient> client = CreateNetWareClient();
+  std::unique_ptr<NetWareClient> client = CreateNetWareClient();
   EXPECT_EQ(client->LoginID(), "");
   std::vector<std::string> values;
   EXPECT_FALSE(client->ReadAttributeValues("", "", TNWDSAttribute::ndsAttrL, values));
@@ -51,13 +51,13 @@ TEST(NetWareClientFactory, AFailedReadLeavesNoPartialState) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    FakeNetWareClient fake;
+    FakeClientLibraries fake;
     fake.canonicalNames["jdoe.staff.org"] = kUser;
     fake.objects["CN=JDOE.OU=STAFF.O=ORG"]["L"] = {"Welcomer.RunOnce=x", "Welcomer.File.A=1 2"};
     fake.valuesPerBuffer = row.valuesPerBuffer;
     if (!row.failing.empty())
       fake.Answer(row.failing, -601, 2);
-    std::unique_ptr<DirectoryClient> client = CreateNetWareClient();
+    std::unique_ptr<NetWareClient> client = CreateNetWareClient();
     StringList stored;
     ReadStateEntries(client.get(), stored);
     EXPECT_EQ(stored.Count(), row.kept);
@@ -71,7 +71,7 @@ TEST(NetWareClientFactory, SaysWhichLibraryDidNotLoadAndWhy) {
   testing::TempDir empty;
   FolderClientLibraryLoader loader(empty.path());
   ClientLibraryLoader* previous = SetClientLibraryLoader(&loader);
-  std::unique_ptr<DirectoryClient> client = CreateNetWareClient();
+  std::unique_ptr<NetWareClient> client = CreateNetWareClient();
   const std::string why = client->WhyUnusable();
   client.reset();
   SetClientLibraryLoader(previous);
@@ -89,7 +89,7 @@ TEST(NetWareClientFactory, StartUpKeepsTheUsersStateInTheDirectory) {
   testing::RecordingMessageBoxes boxes;
   testing::TempDir motd;
   motd.WriteFile("a.txt", "news");
-  FakeNetWareClient fake;
+  FakeClientLibraries fake;
   fake.canonicalNames["jdoe.staff.org"] = kUser;
   const std::string staleRecord = "Welcomer.File." + UpperCaseAscii(motd.path()) + "/A.TXT=1 1";
   std::vector<std::string>& stored = fake.objects["CN=JDOE.OU=STAFF.O=ORG"]["L"];

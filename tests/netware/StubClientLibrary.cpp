@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "netware/NWClientABI.h"
+#include "netware/ClientAbi.h"
 
 struct NWDSBuf {
   int unused;

@@ -19,19 +19,18 @@ bool RecordingMessageBoxes::Show(BoxKind kind, const std::string& text) {
   return answer;
 }
 
-bool FakeDirectoryClient::ReadAttributeValues(const std::string& contextName,
-                                              const std::string& objectName,
-                                              TNWDSAttribute attribute,
-                                              std::vector<std::string>& out) {
+bool FakeNetWareClient::ReadAttributeValues(const std::string& contextName,
+                                            const std::string& objectName, TNWDSAttribute attribute,
+                                            std::vector<std::string>& out) {
   calls.push_back({"read", contextName, objectName, attribute, ""});
   if (!failRead)
     out.insert(out.end(), values.begin(), values.end());
   return !out.empty();
 }
 
-bool FakeDirectoryClient::AddAttributeValue(const std::string& contextName,
-                                            const std::string& objectName, TNWDSAttribute attribute,
-                                            const std::string& value) {
+bool FakeNetWareClient::AddAttributeValue(const std::string& contextName,
+                                          const std::string& objectName, TNWDSAttribute attribute,
+                                          const std::string& value) {
   calls.push_back({"add", contextName, objectName, attribute, value});
   if (failAdd)
     return false;
@@ -39,9 +38,9 @@ bool FakeDirectoryClient::AddAttributeValue(const std::string& contextName,
   return true;
 }
 
-bool FakeDirectoryClient::RemoveAttributeValue(const std::string& contextName,
-                                               const std::string& objectName,
-                                               TNWDSAttribute attribute, const std::string& value) {
+bool FakeNetWareClient::RemoveAttributeValue(const std::string& contextName,
+                                             const std::string& objectName,
+                                             TNWDSAttribute attribute, const std::string& value) {
   const int removeIndex = static_cast<int>(CountOf("remove"));
   calls.push_back({"remove", contextName, objectName, attribute, value});
   if (removeIndex == failRemoveAt)
@@ -53,7 +52,7 @@ bool FakeDirectoryClient::RemoveAttributeValue(const std::string& contextName,
   return true;
 }
 
-size_t FakeDirectoryClient::CountOf(const std::string& operation) const {
+size_t FakeNetWareClient::CountOf(const std::string& operation) const {
   return static_cast<size_t>(std::count_if(
       calls.begin(), calls.end(), [&](const Call& call) { return call.operation == operation; }));
 }

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/DirectoryClient.h"
+#include "app/NetWareClient.h"
 #include "netware/MessageBox.h"
 #include "platform/Clock.h"
 #include "platform/ProcessLauncher.h"
@@ -37,7 +37,7 @@ class RecordingMessageBoxes : public MessageBoxPresenter {
 /// An in-memory directory with one object. Records every call; each operation can be told to
 /// fail. Values compare exactly (a stricter directory than the real one, which is what tests of
 /// the program's own logic want).
-class FakeDirectoryClient : public DirectoryClient {
+class FakeNetWareClient : public NetWareClient {
  public:
   struct Call {
     std::string operation;  ///< "read", "add" or "remove"
@@ -73,9 +73,9 @@ class FakeDirectoryClient : public DirectoryClient {
 
 /// Hands every call on to a directory the test owns, so the test can look at it after the
 /// program released its client.
-class ForwardingDirectoryClient : public DirectoryClient {
+class ForwardingNetWareClient : public NetWareClient {
  public:
-  explicit ForwardingDirectoryClient(DirectoryClient& target) : target_(target) {}
+  explicit ForwardingNetWareClient(NetWareClient& target) : target_(target) {}
   std::string LoginID() override { return target_.LoginID(); }
   bool ReadAttributeValues(const std::string& c, const std::string& o, TNWDSAttribute a,
                            std::vector<std::string>& v) override {
@@ -92,7 +92,7 @@ class ForwardingDirectoryClient : public DirectoryClient {
   std::string WhyUnusable() override { return target_.WhyUnusable(); }
 
  private:
-  DirectoryClient& target_;
+  NetWareClient& target_;
 };
 
 /// A clock that always says the same time.

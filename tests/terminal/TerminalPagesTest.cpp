@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "netware/AsciiText.h"
+#include "platform/AsciiText.h"
 #include "tests/support/TempDir.h"
 
 namespace welcomer {

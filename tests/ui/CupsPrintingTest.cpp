@@ -14,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include "netware/AsciiText.h"
+#include "platform/AsciiText.h"
 #include "tests/support/TempDir.h"
 #include "ui/CupsPrinting.h"
 

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "netware/AsciiText.h"
+#include "platform/AsciiText.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/UiFakes.h"
 #include "ui/Main_Unit.h"

@@ -1,4 +1,4 @@
-#include "netware/AsciiText.h"
+#include "platform/AsciiText.h"
 
 namespace welcomer {
 namespace {

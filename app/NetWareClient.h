@@ -4,16 +4,16 @@
 #include <string>
 #include <vector>
 
-#include "nds/NwAttributes.h"
+#include "nds/AttributeTable.h"
 
 namespace welcomer {
 
-/// What the program needs of the directory client: the current user's directory name and the
+/// The NetWare client as the program sees it: the current user's directory name and the
 /// three value operations on one attribute of one object. Every call reports failure by its
 /// result only; none throws and none shows anything.
-class DirectoryClient {
+class NetWareClient {
  public:
-  virtual ~DirectoryClient() = default;
+  virtual ~NetWareClient() = default;
 
   /// The current user's full directory name; empty when there is no directory.
   virtual std::string LoginID() = 0;
@@ -49,8 +49,8 @@ class DirectoryClient {
   virtual std::vector<std::string> TakeNotices() { return {}; }
 };
 
-/// Creates the program's directory client. It always succeeds: without a usable client it gives
+/// Creates the program's NetWare client. It always succeeds: without a usable client it gives
 /// one whose LoginID is empty and whose every operation fails without doing anything.
-std::unique_ptr<DirectoryClient> CreateNetWareClient();
+std::unique_ptr<NetWareClient> CreateNetWareClient();
 
 }  // namespace welcomer

@@ -1,4 +1,4 @@
-#include "nds/NwAttributes.h"
+#include "nds/AttributeTable.h"
 
 #include <array>
 

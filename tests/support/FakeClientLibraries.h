@@ -14,7 +14,7 @@ namespace welcomer::testing {
 /// the entry points (its locale: code page 1252, country 49). While it lives it is the client
 /// loader, and the client layers' unit state is reset when it comes and when it goes. A fake made
 /// while another lives stands in for it until it goes.
-class FakeNetWareClient : public ClientLibraryLoader {
+class FakeClientLibraries : public ClientLibraryLoader {
  public:
   /// A context of the fake directory.
   struct Context {
@@ -22,10 +22,10 @@ class FakeNetWareClient : public ClientLibraryLoader {
     std::string nameContext;
   };
 
-  FakeNetWareClient();
-  ~FakeNetWareClient() override;
-  FakeNetWareClient(const FakeNetWareClient&) = delete;
-  FakeNetWareClient& operator=(const FakeNetWareClient&) = delete;
+  FakeClientLibraries();
+  ~FakeClientLibraries() override;
+  FakeClientLibraries(const FakeClientLibraries&) = delete;
+  FakeClientLibraries& operator=(const FakeClientLibraries&) = delete;
 
   void* Load(const std::string& name) override;
   void* Find(void* module, const char* symbol) override;
@@ -76,7 +76,7 @@ class FakeNetWareClient : public ClientLibraryLoader {
 
  private:
   ClientLibraryLoader* previous_;
-  FakeNetWareClient* previousFake_;
+  FakeClientLibraries* previousFake_;
 };
 
 }  // namespace welcomer::testing

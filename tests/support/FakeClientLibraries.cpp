@@ -1,17 +1,17 @@
-#include "tests/support/FakeNetWareClient.h"
+#include "tests/support/FakeClientLibraries.h"
 
 #include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <type_traits>
 
-#include "nds/NdsEntryPoints.h"
+#include "nds/DirectoryEntryPoints.h"
 #include "nds/Nwnds.h"
-#include "netware/AsciiText.h"
-#include "netware/NWClientABI.h"
+#include "netware/CallsEntryPoints.h"
+#include "netware/ClientAbi.h"
 #include "netware/NWServer.h"
-#include "netware/NwlibEntryPoints.h"
 #include "netware/nwlib.h"
+#include "platform/AsciiText.h"
 
 // The fake's own buffer layout; the layers only ever hold pointers to it.
 struct NWDSBuf {
@@ -33,7 +33,7 @@ struct NWDSBuf {
 namespace welcomer::testing {
 namespace {
 
-FakeNetWareClient* current = nullptr;
+FakeClientLibraries* current = nullptr;
 // Handles are never reused, so that a freed one cannot pass for a live one.
 int32_t nextContext = 1;
 
@@ -51,7 +51,7 @@ constexpr uint32_t kConnectionNumber = 3;
 constexpr int32_t kCodePage = 1252;
 constexpr int32_t kCountryCode = 49;
 
-FakeNetWareClient& Fake() {
+FakeClientLibraries& Fake() {
   return *current;
 }
 
@@ -71,7 +71,7 @@ int32_t Enter(const char* function, Arguments... arguments) {
   (Show(shown, arguments), ...);
   if (!shown.empty())
     shown = "(" + shown.substr(0, shown.size() - 1) + ")";
-  FakeNetWareClient& fake = Fake();
+  FakeClientLibraries& fake = Fake();
   fake.calls.push_back(function + shown);
   auto it = fake.answers.find(function);
   if (it == fake.answers.end())
@@ -109,12 +109,12 @@ void Put(void* destination, size_t size, const std::string& text) {
   static_cast<char*>(destination)[length] = '\0';
 }
 
-FakeNetWareClient::Context* FindContext(int32_t handle) {
+FakeClientLibraries::Context* FindContext(int32_t handle) {
   auto it = Fake().contexts.find(handle);
   return it == Fake().contexts.end() ? nullptr : &it->second;
 }
 
-int32_t AddContext(const FakeNetWareClient::Context& context) {
+int32_t AddContext(const FakeClientLibraries::Context& context) {
   Fake().contexts[nextContext] = context;
   return nextContext++;
 }
@@ -156,13 +156,13 @@ int32_t NWDSCreateContext() {
 
 int32_t NWDSDuplicateContext(int32_t context) {
   WELCOMER_ANSWER("NWDSDuplicateContext", context);
-  const FakeNetWareClient::Context* source = FindContext(context);
+  const FakeClientLibraries::Context* source = FindContext(context);
   return source == nullptr ? kBadContext : AddContext(*source);
 }
 
 int32_t NWDSDuplicateContextHandle(int32_t src, int32_t* dest) {
   WELCOMER_ANSWER("NWDSDuplicateContextHandle", src);
-  const FakeNetWareClient::Context* source = FindContext(src);
+  const FakeClientLibraries::Context* source = FindContext(src);
   if (source == nullptr)
     return kBadContext;
   *dest = AddContext(*source);
@@ -176,7 +176,7 @@ int32_t NWDSFreeContext(int32_t context) {
 
 int32_t NWDSSetContext(int32_t context, int32_t key, const void* value) {
   WELCOMER_ANSWER("NWDSSetContext", context, key);
-  FakeNetWareClient::Context* target = FindContext(context);
+  FakeClientLibraries::Context* target = FindContext(context);
   if (target == nullptr)
     return kBadContext;
   if (key == DCK_FLAGS)
@@ -188,7 +188,7 @@ int32_t NWDSSetContext(int32_t context, int32_t key, const void* value) {
 
 int32_t NWDSGetContext(int32_t context, int32_t key, void* value) {
   WELCOMER_ANSWER("NWDSGetContext", context, key);
-  const FakeNetWareClient::Context* source = FindContext(context);
+  const FakeClientLibraries::Context* source = FindContext(context);
   if (source == nullptr)
     return kBadContext;
   if (key == DCK_FLAGS)
@@ -323,7 +323,7 @@ int32_t NWDSGetAttrVal(int32_t, NWDSBuf* buf, uint32_t syntaxId, void* value) {
 
 int32_t NWDSCanonicalizeName(int32_t context, const char* name256, char* canonical256) {
   WELCOMER_ANSWER("NWDSCanonicalizeName", name256);
-  const FakeNetWareClient::Context* source = FindContext(context);
+  const FakeClientLibraries::Context* source = FindContext(context);
   if (source == nullptr)
     return kBadContext;
   Fake().flagsAtCanonicalize = source->flags;
@@ -468,26 +468,26 @@ void ResetClientUnits() {
 
 }  // namespace
 
-FakeNetWareClient::FakeNetWareClient()
+FakeClientLibraries::FakeClientLibraries()
     : previous_(SetClientLibraryLoader(this)), previousFake_(current) {
   current = this;
   FillSymbols(libraries);
   ResetClientUnits();
 }
 
-FakeNetWareClient::~FakeNetWareClient() {
+FakeClientLibraries::~FakeClientLibraries() {
   ResetClientUnits();
   SetClientLibraryLoader(previous_);
   current = previousFake_;
 }
 
-void* FakeNetWareClient::Load(const std::string& name) {
+void* FakeClientLibraries::Load(const std::string& name) {
   auto it = libraries.find(name);
   // The map node stands for the module: its address stays put while the library is there.
   return it == libraries.end() ? nullptr : &it->second;
 }
 
-void* FakeNetWareClient::Find(void* module, const char* symbol) {
+void* FakeClientLibraries::Find(void* module, const char* symbol) {
   for (auto& [name, symbols] : libraries) {
     if (&symbols == module) {
       auto it = symbols.find(symbol);
@@ -497,13 +497,13 @@ void* FakeNetWareClient::Find(void* module, const char* symbol) {
   return nullptr;
 }
 
-int FakeNetWareClient::CountOf(const std::string& function) const {
+int FakeClientLibraries::CountOf(const std::string& function) const {
   return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&function](const auto& c) {
     return c == function || c.starts_with(function + "(");
   }));
 }
 
-bool FakeNetWareClient::Called(const std::string& text) const {
+bool FakeClientLibraries::Called(const std::string& text) const {
   return std::find(calls.begin(), calls.end(), text) != calls.end();
 }
 

@@ -4,7 +4,7 @@
 // (library, name). Each table expands into typed slots, whose types come from the client's own
 // declarations, and into the code that binds them, so the order of look-up lives in one place.
 
-#include "netware/NWClientABI.h"
+#include "netware/ClientAbi.h"
 
 /// Looked up one after another when the binding is made; the first one missing ends the binding.
 /// The order is the client contract's, down to the seven that are bound but never called.

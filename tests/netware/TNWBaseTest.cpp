@@ -5,18 +5,18 @@
 #include "nds/Nwnds.h"
 #include "netware/nwbase.h"
 #include "netware/nwlib.h"
-#include "tests/support/FakeNetWareClient.h"
+#include "tests/support/FakeClientLibraries.h"
 
 namespace welcomer {
 namespace {
 
-using testing::FakeNetWareClient;
+using testing::FakeClientLibraries;
 
 class TNWBaseWithClient : public ::testing::Test {
  protected:
   TNWBaseWithClient() { fake_.canonicalNames["jdoe.staff.org"] = "CN=jdoe.OU=staff.O=org"; }
 
-  FakeNetWareClient fake_;
+  FakeClientLibraries fake_;
 };
 
 TEST_F(TNWBaseWithClient, CreationFindsTheCanonicalLoginNameThroughTheDirectory) {
@@ -32,17 +32,17 @@ TEST_F(TNWBaseWithClient, CreationFindsTheCanonicalLoginNameThroughTheDirectory)
 TEST_F(TNWBaseWithClient, WithoutTheDirectoryTheConnectionNamesTheUser) {
   struct Row {
     const char* name;
-    void (*arrange)(FakeNetWareClient&);
+    void (*arrange)(FakeClientLibraries&);
   };
   const Row rows[] = {
-      {"no directory library", [](FakeNetWareClient& f) { f.libraries.erase("NETWIN32.DLL"); }},
-      {"Unicode tables fail", [](FakeNetWareClient& f) { f.Answer("NWInitUnicodeTables", -1); }},
-      {"no directory server", [](FakeNetWareClient& f) { f.directoryServer = false; }},
-      {"unknown user", [](FakeNetWareClient& f) { f.Answer("NWDSWhoAmI", -1); }},
+      {"no directory library", [](FakeClientLibraries& f) { f.libraries.erase("NETWIN32.DLL"); }},
+      {"Unicode tables fail", [](FakeClientLibraries& f) { f.Answer("NWInitUnicodeTables", -1); }},
+      {"no directory server", [](FakeClientLibraries& f) { f.directoryServer = false; }},
+      {"unknown user", [](FakeClientLibraries& f) { f.Answer("NWDSWhoAmI", -1); }},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    FakeNetWareClient fake;
+    FakeClientLibraries fake;
     row.arrange(fake);
     TNWBase base;
     EXPECT_TRUE(base.NetAvailable());

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "app/DirectoryClient.h"
+#include "app/NetWareClient.h"
 
 namespace welcomer {
 
 /// The client of a machine without a directory: no user name, and every operation fails
 /// without doing anything, so nothing is read and nothing is stored.
-class NoDirectoryClient : public DirectoryClient {
+class NoNetWareClient : public NetWareClient {
  public:
   std::string LoginID() override { return std::string(); }
   bool ReadAttributeValues(const std::string&, const std::string&, TNWDSAttribute,
