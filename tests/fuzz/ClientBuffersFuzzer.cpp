@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "client/ClientErrors.h"
-#include "netware/NWClientABI.h"
+#include "netware/ClientAbi.h"
 #include "tests/fuzz/DirectoryModel.h"
 #include "tests/fuzz/FuzzCheck.h"
 

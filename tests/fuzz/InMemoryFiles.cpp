@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "netware/AsciiText.h"
+#include "platform/AsciiText.h"
 #include "platform/PathCase.h"
 
 namespace welcomer::fuzz {

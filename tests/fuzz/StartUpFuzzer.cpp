@@ -18,7 +18,7 @@
 
 #include "app/FileSelection.h"
 #include "app/Init_Unit.h"
-#include "netware/AsciiText.h"
+#include "platform/AsciiText.h"
 #include "platform/UserLock.h"
 #include "tests/fuzz/FuzzCheck.h"
 #include "tests/fuzz/InMemoryFiles.h"
@@ -136,17 +136,17 @@ class FakeLock : public UserLock {
 
 // The directory as start-up sees it: notes whether the lock was held when the run-once record
 // was stored, and whether every batch of changes was ended.
-class ObservedClient : public ForwardingDirectoryClient {
+class ObservedClient : public ForwardingNetWareClient {
  public:
-  ObservedClient(DirectoryClient& target, const FakeLock& lock, bool& heldAtAdd, int& openBatches)
-      : ForwardingDirectoryClient(target),
+  ObservedClient(NetWareClient& target, const FakeLock& lock, bool& heldAtAdd, int& openBatches)
+      : ForwardingNetWareClient(target),
         lock_(lock),
         heldAtAdd_(heldAtAdd),
         openBatches_(openBatches) {}
   bool AddAttributeValue(const std::string& c, const std::string& o, TNWDSAttribute a,
                          const std::string& v) override {
     heldAtAdd_ = lock_.held;
-    return ForwardingDirectoryClient::AddAttributeValue(c, o, a, v);
+    return ForwardingNetWareClient::AddAttributeValue(c, o, a, v);
   }
   void BeginChanges() override { ++openBatches_; }
   bool EndChanges() override {
@@ -274,7 +274,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
   InMemoryFiles files;
   MakeFiles(files, in);
-  FakeDirectoryClient directory;
+  FakeNetWareClient directory;
   directory.values = StoredValues(in, files);
   const std::vector<std::string> before = directory.values;
   RecordingMessageBoxes boxes;
@@ -335,7 +335,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   size_t adds = 0;
-  for (const FakeDirectoryClient::Call& call : directory.calls) {
+  for (const FakeNetWareClient::Call& call : directory.calls) {
     if (call.operation == "add") {
       ++adds;
       FUZZ_CHECK(call.value.starts_with(std::string(kRunOnceKey) + "="),

@@ -14,7 +14,7 @@
 #include "app/FileSelection.h"
 #include "app/StateStore.h"
 #include "app/StringList.h"
-#include "netware/AsciiText.h"
+#include "platform/AsciiText.h"
 #include "tests/fuzz/FuzzCheck.h"
 #include "tests/support/FakeServices.h"
 
@@ -112,7 +112,7 @@ void CheckChangeDetection(const std::vector<std::string>& pages, const StringLis
   StringList display;
   for (size_t i = 0; i < pages.size(); ++i)
     display.Add(pages[i], static_cast<int>(i));
-  FakeDirectoryClient directory;
+  FakeNetWareClient directory;
   for (const StringList::Item& item : stored.Items())
     directory.values.push_back(item.text);
   StringList kept = display;
@@ -128,7 +128,7 @@ void CheckChangeDetection(const std::vector<std::string>& pages, const StringLis
     ++next;
   }
 
-  for (const FakeDirectoryClient::Call& call : directory.calls) {
+  for (const FakeNetWareClient::Call& call : directory.calls) {
     FUZZ_CHECK(call.operation == "remove", "change detection only removes");
     FUZZ_CHECK(stored.IndexOf(call.value) >= 0, "change detection removes stored records only");
   }
@@ -155,7 +155,7 @@ void CheckChangeDetection(const std::vector<std::string>& pages, const StringLis
     if (shown && removable) {
       FUZZ_CHECK(directory.CountOf("remove") > 0 &&
                      std::any_of(directory.calls.begin(), directory.calls.end(),
-                                 [&](const FakeDirectoryClient::Call& call) {
+                                 [&](const FakeNetWareClient::Call& call) {
                                    return call.value == stored[static_cast<size_t>(record)];
                                  }),
                  "a stale record is removed");
@@ -172,7 +172,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string> pages;
   for (int i = in.ConsumeIntegralInRange<int>(0, 6); i > 0; --i)
     pages.push_back(Key(in) + "=" + Stamp(in));
-  FakeDirectoryClient directory;
+  FakeNetWareClient directory;
   for (int i = in.ConsumeIntegralInRange<int>(0, 10); i > 0; --i)
     directory.values.push_back(StoredValue(in, pages));
 
@@ -193,7 +193,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Start-up warns of the pages whose records the window could not store; the warning must
   // name exactly those.
   for (const std::string& page : pages) {
-    FakeDirectoryClient window;
+    FakeNetWareClient window;
     AddStateEntry(&window, std::string(kFileRecordPrefix) + page);
     FUZZ_CHECK(FileRecordFits(page) == (window.CountOf("add") == 1),
                "a record fits exactly when it can be stored");
