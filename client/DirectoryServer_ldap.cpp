@@ -9,6 +9,7 @@
 
 #include "client/ClientErrors.h"
 #include "client/DirectoryServer.h"
+#include "client/LdapModule.h"
 
 namespace welcomer::client {
 namespace {
@@ -48,8 +49,8 @@ int Interact(LDAP*, unsigned, void*, void* prompts) {
 
 class LdapServer : public DirectoryServer {
  public:
-  LdapServer(DirectoryConfig config, std::string account)
-      : config_(std::move(config)), account_(std::move(account)) {}
+  LdapServer(DirectoryConfig config, std::string account, const LdapModuleHost& host)
+      : config_(std::move(config)), account_(std::move(account)), host_(host) {}
   ~LdapServer() override { Close(); }
 
   ServerAnswer Open(Deadline deadline) override;
@@ -63,6 +64,9 @@ class LdapServer : public DirectoryServer {
   ServerAnswer ModifyValues(Deadline deadline, const std::string& dn, const std::string& attribute,
                             const std::vector<std::pair<bool, std::string>>& changes) override;
   ServerAnswer LostAnswer() const override { return lost_; }
+  bool ParseDn(const std::string& dn, DirectoryName& name) const override {
+    return NameFromDn(dn, name);
+  }
 
  private:
   // Hands libldap what is left of the call's time, for the connection and for the answer.
@@ -73,6 +77,7 @@ class LdapServer : public DirectoryServer {
 
   DirectoryConfig config_;
   std::string account_;
+  LdapModuleHost host_;
   std::string uri_;
   std::string base_;
   LDAP* ld_ = nullptr;
@@ -169,12 +174,12 @@ ServerAnswer LdapServer::Bind() {
   if (config_.bind == DirectoryConfig::Bind::kSimple) {
     std::string password;
     std::string why;
-    if (!ReadPasswordFile(config_.bindPasswordFile, ::getuid(), password, why)) {
+    if (!host_.readPasswordFile(config_.bindPasswordFile, ::getuid(), password, why)) {
       lost_ = {kNWErrConfiguration, why};
       Close();
       return lost_;
     }
-    const std::string dn = ExpandAccount(config_.bindDn, account_, false);
+    const std::string dn = host_.expandAccount(config_.bindDn, account_, false);
     berval credentials{static_cast<ber_len_t>(password.size()), password.data()};
     const int rc = ldap_sasl_bind_s(ld_, dn.c_str(), LDAP_SASL_SIMPLE, &credentials, nullptr,
                                     nullptr, nullptr);
@@ -334,10 +339,6 @@ bool NameFromDn(const std::string& dn, DirectoryName& name) {
   return true;
 }
 
-bool ServerAnswer::Lost() const {
-  return code == kNWErrServerDown || code == kNWErrTimeout;
-}
-
 int32_t FromLdapResult(int rc) {
   switch (rc) {
     case LDAP_SUCCESS:
@@ -374,13 +375,14 @@ int32_t FromLdapResult(int rc) {
 }
 
 std::unique_ptr<DirectoryServer> CreateLdapServer(const DirectoryConfig& config,
-                                                  const std::string& account) {
+                                                  const std::string& account,
+                                                  const LdapModuleHost& host) {
   // A server that drops the connection while we write must not end the login with SIGPIPE. A
   // handler the program installed itself is left alone.
   struct sigaction current {};
   if (sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
     signal(SIGPIPE, SIG_IGN);
-  return std::make_unique<LdapServer>(config, account);
+  return std::make_unique<LdapServer>(config, account, host);
 }
 
 }  // namespace welcomer::client

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <thread>
@@ -332,6 +333,53 @@ TEST_F(LdapClientTest, TheCacheServesReadsWhileTheServerIsDownAndReplaysChangesW
   struct stat info;
   ASSERT_EQ(::stat((home / "alice/state/welcomer/ldap-cache.sqlite3").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+// ---- the module that holds libldap ----
+
+TEST_F(LdapClientTest, WithoutAUsableModuleThereIsNoStateAndTheReasonIsGiven) {
+  // The client looks for its module beside itself, so a copy of the client in a folder of its
+  // own, found first through LD_LIBRARY_PATH, sees only the module that folder holds.
+  namespace fs = std::filesystem;
+  const std::string built = CLIENT_LIBRARY_FOLDER;
+  const std::string folder = home / "lib";
+  const std::string module = folder + "/libwelcomer-ldap.so";
+  fs::create_directory(folder);
+  fs::copy_file(built + "/libnetwin32.so", folder + "/libnetwin32.so");
+  const auto put = [&](const std::string& from) {
+    fs::remove(module);
+    if (!from.empty())
+      fs::copy_file(from, module);
+  };
+  std::ofstream(home / "not-a-library") << std::string(4096, 'x');
+  const struct {
+    const char* name;
+    std::string from;
+    int32_t code;
+    const char* why;
+  } cases[] = {
+      // First, so that the offline cache knows her values: they must not hide a broken module.
+      {"the module in place", built + "/libwelcomer-ldap.so", 0, ""},
+      {"no module", "", kNWErrStoreUnavailable, "cannot open shared object file"},
+      {"a file that is not a shared object", home / "not-a-library", kNWErrStoreUnavailable,
+       "the LDAP module cannot be loaded"},
+      {"a library without the entry point", built + "/libnetwin32.so", kNWErrStoreUnavailable,
+       "has no entry point WelcomerLdapModuleOpen"},
+  };
+  Configure("alice", SimpleBind("alice"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    put(c.from);
+    const ProbeRun run = Probe("alice", {"whoami", "read"}, {{"LD_LIBRARY_PATH", folder}});
+    EXPECT_EQ(run.Code("whoami"), c.code);
+    if (c.code == 0) {
+      EXPECT_THAT(run.Values(), ElementsAre("Berlin"));
+      continue;
+    }
+    EXPECT_NE(run.Code("read"), 0);
+    EXPECT_THAT(run.Values(), ::testing::IsEmpty());
+    EXPECT_THAT(run.Failures(), AllOf(HasSubstr(c.why), HasSubstr(module)));
+  }
 }
 
 }  // namespace
