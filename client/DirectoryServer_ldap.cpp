@@ -3,6 +3,7 @@
 #include <ldap.h>
 #include <sasl/sasl.h>
 #include <signal.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -382,6 +383,15 @@ std::unique_ptr<DirectoryServer> CreateLdapServer(const DirectoryConfig& config,
   struct sigaction current {};
   if (sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
     signal(SIGPIPE, SIG_IGN);
+  // libldap sets SASL up at its first call, whatever the bind, and SASL then loads every
+  // mechanism installed, Kerberos's libraries with GSSAPI: milliseconds of every login. A simple
+  // bind needs no mechanism, and EXTERNAL is built into SASL itself, so those runs point SASL at
+  // no folder of mechanisms. Nothing else in the process uses SASL.
+  const bool external = strcasecmp(config.saslMech.c_str(), "EXTERNAL") == 0;
+  if (config.bind == DirectoryConfig::Bind::kSimple || external) {
+    static char noFolder[] = "";
+    sasl_set_path(SASL_PATH_TYPE_PLUGIN, noFolder);
+  }
   return std::make_unique<LdapServer>(config, account, host);
 }
 

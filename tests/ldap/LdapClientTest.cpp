@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <thread>
 
@@ -126,6 +127,14 @@ class LdapClientTest : public ::testing::Test {
     return run;
   }
 
+  /// What the probes wrote to standard error since the last call.
+  std::string TakeProbeErrors() {
+    std::ifstream file(home / "probe.stderr");
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::ofstream(home / "probe.stderr", std::ios::trunc);
+    return text;
+  }
+
   TempDir home;
   PrivateDirectory directory;
   /// Called with everything the probe printed so far, as it comes.
@@ -157,7 +166,10 @@ TEST_F(LdapClientTest, BindsAsConfiguredAndFindsTheUsersEntry) {
     SCOPED_TRACE(c.name);
     ::chmod(bobsPassword.c_str(), c.bobsMode);
     Configure("ws", c.config);
-    const ProbeRun run = Probe("ws", {"whoami", "read"});
+    const ProbeRun run = Probe("ws", {"whoami", "read"}, {{"LD_DEBUG", "files"}});
+    // None of these binds needs a SASL mechanism that SASL would have to load (and Kerberos's
+    // libraries with the first of them) at every login.
+    EXPECT_THAT(TakeProbeErrors(), Not(HasSubstr("/sasl2/")));
     EXPECT_EQ(run.Code("whoami"), c.whoami);
     if (c.whoami == 0) {
       EXPECT_EQ(run.Rest("whoami"), std::string("0 ") + kAlice);
@@ -178,7 +190,10 @@ TEST_F(LdapClientTest, BindsWithTheUsersKerberosTicket) {
   // localhost, not 127.0.0.1: the service principal is ldap/localhost.
   Configure("ws", "backend ldap\nuri " + kerberos.LocalhostUri() +
                       "\nbase dc=example,dc=org\nsasl_mech GSSAPI\n");
-  const ProbeRun run = Probe("ws", {"whoami", "add", "Welcomer.Kerberos"}, ticket);
+  std::map<std::string, std::string> watched = ticket;
+  watched["LD_DEBUG"] = "files";
+  const ProbeRun run = Probe("ws", {"whoami", "add", "Welcomer.Kerberos"}, watched);
+  EXPECT_THAT(TakeProbeErrors(), HasSubstr("/sasl2/libgssapiv2.so"));
   EXPECT_EQ(run.Rest("whoami"), std::string("0 ") + kAlice) << run.Notices();
   EXPECT_EQ(run.Code("add"), 0);
   EXPECT_THAT(kerberos.Values("alice"), ElementsAre("Berlin", "Welcomer.Kerberos"));
