@@ -40,33 +40,11 @@ done
 
 before=$(grep -c ' ACCEPT ' "$work/slapd.log" || true)
 binds_before=$(grep -c ' BIND .*method=' "$work/slapd.log" || true)
-# The two in turn, so that whatever else the machine does weighs on both alike, after one login
-# of each from which both start with warm caches; medians, for the same reason. The processor
-# time is the program's own, without slapd's.
-python3 - "$program" "$work" "$logins" >"$work/times" <<'PY'
-import os, statistics, sys, time
-program, work, logins = sys.argv[1], sys.argv[2], int(sys.argv[3])
-null = os.open(os.devnull, os.O_RDWR)
-def login(backend):
-    env = dict(os.environ, XDG_STATE_HOME=f"{work}/{backend}/state",
-               XDG_CONFIG_HOME=f"{work}/{backend}/config")
-    started = time.perf_counter()
-    pid = os.posix_spawn(program, [program, "/@", f"{work}/motd"], env,
-                         file_actions=[(os.POSIX_SPAWN_DUP2, null, fd) for fd in (0, 1, 2)])
-    _, status, usage = os.wait4(pid, 0)
-    if status != 0:
-        sys.exit(f"the {backend} login failed: {status}")
-    return time.perf_counter() - started, usage.ru_utime + usage.ru_stime
-times = {"sqlite": [], "ldap": []}
-for run in range(logins + 1):
-    for backend in times:
-        taken = login(backend)
-        if run > 0:
-            times[backend].append(taken)
-for backend, taken in times.items():
-    print(backend, statistics.median(t[0] for t in taken) * 1000,
-          statistics.median(t[1] for t in taken) * 1000)
-PY
+# The two in turn (see in_turn.py); the processor time is the program's own, without slapd's.
+"$here/in_turn.py" "$logins" \
+  "XDG_STATE_HOME=$work/sqlite/state XDG_CONFIG_HOME=$work/sqlite/config $program /@ $work/motd" \
+  "XDG_STATE_HOME=$work/ldap/state XDG_CONFIG_HOME=$work/ldap/config $program /@ $work/motd" |
+  paste -d' ' <(printf 'sqlite\nldap\n') - >"$work/times"
 accepts=$(($(grep -c ' ACCEPT ' "$work/slapd.log") - before))
 # slapd writes two lines per bind; the request's names the method.
 binds=$(($(grep -c ' BIND .*method=' "$work/slapd.log") - binds_before))
