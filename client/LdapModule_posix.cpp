@@ -30,14 +30,10 @@ std::unique_ptr<DirectoryServer> LoadLdapServer(const DirectoryConfig& config,
   }
   const std::string path = folder + kLdapModuleFile;
   std::string failure;
-  void* module = LoadLibraryAt(path, &failure);
-  if (module == nullptr) {
-    why = "the LDAP module cannot be loaded: " + failure;
-    return nullptr;
-  }
-  auto entry = reinterpret_cast<LdapModuleEntry>(FindLibrarySymbol(module, kLdapModuleEntryName));
+  auto entry =
+      reinterpret_cast<LdapModuleEntry>(LoadEntryPoint(path, kLdapModuleEntryName, failure));
   if (entry == nullptr) {
-    why = "the LDAP module " + path + " has no entry point " + kLdapModuleEntryName;
+    why = "the LDAP module cannot be loaded: " + failure;
     return nullptr;
   }
   LdapModuleHost host;
