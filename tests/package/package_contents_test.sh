@@ -38,6 +38,7 @@ done
     ./etc/xdg/autostart/welcomer.desktop ./usr/bin/welcomer ./usr/bin/welcomer-login \
     ./usr/lib/welcomer/libcalwin32.so ./usr/lib/welcomer/libclxwin32.so \
     ./usr/lib/welcomer/liblocwin32.so ./usr/lib/welcomer/libnetwin32.so \
+    ./usr/lib/welcomer/libwelcomer-ldap.so \
     ./usr/lib/welcomer/libwelcomer-terminal.so ./usr/lib/welcomer/libwelcomer-ui.so \
     ./usr/share/doc/welcomer/changelog.gz \
     ./usr/share/doc/welcomer/copyright ./usr/share/doc/welcomer/directory.conf \
