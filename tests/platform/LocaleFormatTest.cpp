@@ -8,31 +8,22 @@ namespace welcomer {
 namespace {
 
 TEST(SeparatorOfTest, TakesTheTextBetweenTheFirstTwoFields) {
-  struct Row {
-    std::string format;
-    std::string expected;
-  };
-  const Row rows[] = {
+  const std::pair<std::string, std::string> rows[] = {
       {"%m/%d/%y", "/"}, {"%d.%m.%Y", "."},    {"%Y-%m-%d", "-"},
       {"%H:%M:%S", ":"}, {"%-d. %B %Y", ". "}, {"%Ey", "?"},
       {"", "?"},         {"%d", "?"},          {"%H%M", "?"},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.format);
-    EXPECT_EQ(SeparatorOf(row.format, "?"), row.expected);
-  }
+  for (const auto& [format, separator] : rows)
+    EXPECT_EQ(SeparatorOf(format, "?"), separator) << format;
 }
 
 TEST(CurrentDateTimeFormatTest, CLocaleGivesEnglishMonthsAndSlashColon) {
-  const char* previous = std::setlocale(LC_TIME, nullptr);
-  const std::string saved = previous ? previous : "C";
+  const std::string saved = std::setlocale(LC_TIME, nullptr);
   std::setlocale(LC_TIME, "C");
   const DateTimeFormat format = CurrentDateTimeFormat();
   std::setlocale(LC_TIME, saved.c_str());
-  EXPECT_EQ(format.shortMonthNames[0], "Jan");
-  EXPECT_EQ(format.shortMonthNames[11], "Dec");
-  EXPECT_EQ(format.dateSeparator, "/");
-  EXPECT_EQ(format.timeSeparator, ":");
+  EXPECT_EQ(format.shortMonthNames[0] + format.shortMonthNames[11], "JanDec");
+  EXPECT_EQ(format.dateSeparator + format.timeSeparator, "/:");
 }
 
 }  // namespace

@@ -28,17 +28,5 @@ TEST(PackFatDateTimeTest, PacksAndClamps) {
   }
 }
 
-TEST(ToLocalDateTimeTest, RoundTripsThroughTheLocalZone) {
-  struct tm local {};
-  local.tm_year = 1999 - 1900;
-  local.tm_mon = 2;
-  local.tm_mday = 15;
-  local.tm_hour = 8;
-  local.tm_min = 30;
-  local.tm_isdst = -1;
-  const LocalDateTime back = ToLocalDateTime(::mktime(&local));
-  EXPECT_EQ(PackFatDateTime(back), 644826048);
-}
-
 }  // namespace
 }  // namespace welcomer
