@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "tests/support/FakeServices.h"
 #include "tests/support/TempDir.h"
 
@@ -24,14 +26,10 @@ TEST(FileStampTest, SizeAndPackedLocalTime) {
 }
 
 TEST(DetectChangesTest, DropsUnchangedAndRemovesStaleRecords) {
-  struct Row {
-    const char* name;
-    std::vector<std::string> display;
-    std::vector<std::string> stored;  // the records, less their key prefix
-    std::vector<std::string> kept;
-    std::vector<std::string> left;  // the records after the stale ones were removed
-  };
-  const Row rows[] = {
+  // What it is about, the pages found, the records stored (less their key prefix), the pages kept
+  // and the records left after the stale ones were removed.
+  using Texts = std::vector<std::string>;
+  const std::tuple<const char*, Texts, Texts, Texts, Texts> rows[] = {
       {"unchanged dropped", {"F:A=1 2"}, {"F:A=1 2"}, {}, {"F:A=1 2"}},
       {"changed kept, stale removed", {"F:A=1 3"}, {"F:A=1 2"}, {"F:A=1 3"}, {}},
       {"older time is a change too", {"F:A=1 1"}, {"F:A=1 2"}, {"F:A=1 1"}, {}},
@@ -44,24 +42,24 @@ TEST(DetectChangesTest, DropsUnchangedAndRemovesStaleRecords) {
   };
   // Keys compare without regard to case, so the prefix is written in lower case.
   const std::string prefix = "welcomer.file.";
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
+  for (const auto& [name, found, records, kept, left] : rows) {
+    SCOPED_TRACE(name);
     FakeNetWareClient directory;
     StringList display, stored;
-    for (const std::string& text : row.display)
+    for (const std::string& text : found)
       display.Add(text);
-    for (const std::string& text : row.stored) {
+    for (const std::string& text : records) {
       stored.Add(prefix + text);
       directory.values.push_back(prefix + text);
     }
     DetectChanges(display, stored, false, &directory);
-    std::vector<std::string> kept, left;
+    Texts shown, remaining;
     for (const auto& item : display.Items())
-      kept.push_back(item.text);
+      shown.push_back(item.text);
     for (const std::string& value : directory.values)
-      left.push_back(value.substr(prefix.size()));
-    EXPECT_EQ(kept, row.kept);
-    EXPECT_EQ(left, row.left);
+      remaining.push_back(value.substr(prefix.size()));
+    EXPECT_EQ(shown, kept);
+    EXPECT_EQ(remaining, left);
   }
 }
 

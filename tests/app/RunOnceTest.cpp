@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "app/StateStore.h"
 #include "platform/AsciiText.h"
 #include "tests/support/FakeServices.h"
@@ -38,7 +40,16 @@ TEST(RunOnceRecordTest, ACommandTooLongForTheRecordIsCutInsideTheParentheses) {
 
 class RunOnceCommandTest : public ::testing::Test {
  protected:
-  void Run(const std::string& command, const StringList& stored, bool verbose) {
+  // Runs `command`, typed in lower case, with `record` (when not empty) stored before.
+  void Run(const std::string& command, const std::string& record, bool verbose) {
+    boxes_.shown.clear();
+    launcher_.started.clear();
+    directory_.values.clear();
+    StringList stored;
+    if (!record.empty()) {
+      stored.Add(record);
+      directory_.values.push_back(record);
+    }
     RunOnceServices services{&directory_, clock_, DateTimeFormat{}, launcher_};
     RunOnceCommand(command, LowerCaseAscii(command), stored, verbose, false, services);
   }
@@ -56,13 +67,9 @@ TEST_F(RunOnceCommandTest, RunsUnlessItRanBeforeAndSaysWhatHappened) {
   const ShownBox notStored{
       BoxKind::kError,
       "Could not store that the command has run, so it runs again at the next login"};
-  struct Row {
-    std::string stored;  // a record found at start-up
-    bool verbose, failAdd, runs;
-    std::vector<ShownBox> boxes;
-    size_t records;  // the values the directory holds afterwards
-  };
-  const Row rows[] = {
+  // The record stored before, /v, whether the directory refuses the new record, whether the
+  // command runs, the boxes, and how many values the directory holds afterwards.
+  const std::tuple<std::string, bool, bool, bool, std::vector<ShownBox>, size_t> rows[] = {
       {"", true, false, true, {launched}, 1},
       {"", true, true, true, {notStored, launched}, 0},
       {"", false, true, true, {}, 0},
@@ -72,27 +79,19 @@ TEST_F(RunOnceCommandTest, RunsUnlessItRanBeforeAndSaysWhatHappened) {
       {"Welcomer.RunOnce=", true, false, true, {launched}, 2},
       {"Welcomer.RunOnceX=1", true, false, true, {launched}, 2},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.stored + (row.failAdd ? " refused" : "") + (row.verbose ? " /v" : ""));
-    boxes_.shown.clear();
-    launcher_.started.clear();
-    directory_.failAdd = row.failAdd;
-    directory_.values.clear();
-    StringList stored;
-    if (!row.stored.empty()) {
-      stored.Add(row.stored);
-      directory_.values.push_back(row.stored);
-    }
-    Run(command, stored, row.verbose);
-    EXPECT_EQ(launcher_.started.size(), row.runs ? 1u : 0u);
-    EXPECT_EQ(boxes_.shown, row.boxes);
-    EXPECT_EQ(directory_.values.size(), row.records);
+  for (const auto& [record, verbose, refused, runs, boxes, values] : rows) {
+    SCOPED_TRACE(record + (refused ? " refused" : "") + (verbose ? " /v" : ""));
+    directory_.failAdd = refused;
+    Run(command, record, verbose);
+    EXPECT_EQ(launcher_.started.size(), runs ? 1u : 0u);
+    EXPECT_EQ(boxes_.shown, boxes);
+    EXPECT_EQ(directory_.values.size(), values);
   }
 }
 
 // The command runs as typed and whole; only its record is cut, and /v says so.
 TEST_F(RunOnceCommandTest, ARecordShortenedToFitIsReported) {
-  Run(std::string(300, 'X'), StringList(), true);
+  Run(std::string(300, 'X'), "", true);
   EXPECT_EQ(launcher_.started, std::vector<std::string>{std::string(300, 'x')});
   ASSERT_EQ(directory_.values.size(), 1u);
   EXPECT_EQ(directory_.values[0].size(), kMaxEntryLength);

@@ -1,13 +1,11 @@
 #include "app/Init_Unit.h"
 
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <functional>
+#include <tuple>
 
 #include "app/FileSelection.h"
 #include "platform/AsciiText.h"
@@ -105,6 +103,8 @@ TEST_F(StartUpTest, RunsThatEndWithoutTheWindow) {
   const std::string listed =
       std::string(kConfigFound) + "Welcomer.RunOnce=x\r\nWelcomer.File.A=1\r\n";
   const std::string usage = UsageText(), ask = NoFileQuestion(false), askAt = NoFileQuestion(true);
+  const std::string removed = "Succesfully removed Welcomer entrys from NDS";
+  const std::string notFound = "Could not find file ";
   struct Row {
     std::vector<std::string> arguments;
     std::vector<std::string> stored;  // the directory's values before the run
@@ -122,11 +122,7 @@ TEST_F(StartUpTest, RunsThatEndWithoutTheWindow) {
       // Only the program's own values are listed and removed.
       {{"/v"}, mixed, 0, {listed}, mixed},
       {{"/remove", "/ro", "x", "file"}, mixed, 0, {}, foreign},
-      {{"/v", "/remove"},
-       mixed,
-       0,
-       {listed, "Succesfully removed Welcomer entrys from NDS"},
-       foreign},
+      {{"/v", "/remove"}, mixed, 0, {listed, removed}, foreign},
       {{"/remove", "/ro", "x"}, foreign, 0, {}, foreign},  // nothing to remove, nothing to say
       {{"/ro", "x"}, mixed, 0, {}, mixed},                 // it ran before
       {{"/@", motd_}, unchanged, 0, {}, unchanged},        // every page unchanged
@@ -134,12 +130,8 @@ TEST_F(StartUpTest, RunsThatEndWithoutTheWindow) {
       // argument, and "?" counts only in the first argument.
       {{"/x"}, {}, 0, {ask}, {}},
       {{"/@", "/nowhere"}, {}, 0, {askAt}, {}},
-      {{"/v", "/x", "/v"},
-       {},
-       0,
-       {kConfigFound, "Could not find file /X", "Could not find file /V", ask},
-       {}},
-      {{"/v", "x/?"}, {}, 0, {kConfigFound, "Could not find file X/?", ask}, {}},
+      {{"/v", "/x", "/v"}, {}, 0, {kConfigFound, notFound + "/X", notFound + "/V", ask}, {}},
+      {{"/v", "x/?"}, {}, 0, {kConfigFound, notFound + "X/?", ask}, {}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.arguments));
@@ -158,7 +150,7 @@ TEST_F(StartUpTest, RunsThatEndWithoutTheWindow) {
   EXPECT_EQ(Texts(), (std::vector<std::string>{ask, usage}));
 }
 
-TEST_F(StartUpTest, CaptionRule) {
+TEST(CaptionRuleTest, UnderscoresCapitaliseTheNextLetter) {
   const std::pair<std::string, std::string> rows[] = {
       {"_thi&s is a text", "Thi&s is a text"},
       {"_good _morning", "Good Morning"},
@@ -183,25 +175,21 @@ TEST_F(StartUpTest, OptionValuesFollowTheOptionOnceEarlierOptionsAreGone) {
 
 TEST_F(StartUpTest, TheLockSpansReadingTheStateThroughStoringTheRunOnceRecord) {
   const std::string waited = "another run held the lock too long";
-  struct Row {
-    std::vector<std::string> arguments;
-    std::string refusal;
-    std::string log;
-  };
-  const Row rows[] = {
+  // The arguments, why the lock cannot be had, and what happened in which order.
+  const std::tuple<std::vector<std::string>, std::string, std::string> rows[] = {
       {{"/ro", "setup"}, "", "lock read add unlock "},
       {{"/ro", "setup", "/v"}, waited, "read add "},  // goes on as without a lock
       {{"/ro", "setup", "/f"}, "", ""},               // nothing read, nothing stored
       {{"/v"}, "", "read "},                          // no run-once, no lock
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(::testing::PrintToString(row.arguments));
+  for (const auto& [arguments, refusal, log] : rows) {
+    SCOPED_TRACE(::testing::PrintToString(arguments));
     directory_.values.clear();
-    lockRefusal_ = row.refusal;
-    Run(row.arguments);
-    EXPECT_EQ(log_, row.log);
-    EXPECT_EQ(launcher_.started.size(), row.arguments[0] == "/ro" ? 1u : 0u);
-    if (!row.refusal.empty()) {
+    lockRefusal_ = refusal;
+    Run(arguments);
+    EXPECT_EQ(log_, log);
+    EXPECT_EQ(launcher_.started.size(), arguments[0] == "/ro" ? 1u : 0u);
+    if (!refusal.empty()) {
       EXPECT_EQ(Texts()[0], "Going on without the lock of this user: " + waited);
     }
   }
@@ -230,29 +218,25 @@ TEST_F(StartUpTest, ChangedFilesGoToTheWindowAndStaleRecordsGo) {
   EXPECT_EQ(texts[4], "Files to display:\r\n" + state_.DisplayList.Text());
 }
 
-// Runs `work` in a child process without privileges (root may read and list anything) and hands
-// back what it returned.
-std::string Unprivileged(const std::function<std::string()>& work) {
-  int fds[2];
-  if (::pipe(fds) != 0)
-    return "no pipe";
-  if (::fork() == 0) {
-    const bool dropped = ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 &&
-                                              ::setgid(65534) == 0 && ::setuid(65534) == 0);
-    const std::string result = dropped ? work() : "privileges kept";
-    ::_exit(::write(fds[1], result.data(), result.size()) == ssize_t(result.size()) ? 0 : 1);
+// While it lives, the process acts as a user without privileges (root may read and list
+// anything): permission checks look at the effective IDs.
+class Unprivileged {
+ public:
+  Unprivileged() {
+    if (root_)
+      EXPECT_TRUE(::setegid(65534) == 0 && ::seteuid(65534) == 0);
   }
-  ::close(fds[1]);
-  std::string result;
-  char buffer[4096];
-  for (ssize_t got; (got = ::read(fds[0], buffer, sizeof buffer)) > 0;)
-    result.append(buffer, static_cast<size_t>(got));
-  ::close(fds[0]);
-  ::wait(nullptr);
-  return result;
-}
+  ~Unprivileged() {
+    if (root_)
+      EXPECT_TRUE(::seteuid(0) == 0 && ::setegid(0) == 0);
+  }
 
-// Searched by a user without privileges (root may read and list anything), from the motd folder.
+ private:
+  const bool root_ = ::geteuid() == 0;
+};
+
+// Searched by a user without privileges, from the motd folder. The modes give groups what they
+// give others, so that the groups of whoever runs the test do not matter.
 TEST_F(StartUpTest, WhatEachArgumentFinds) {
   // Before "news.txt" by name: a hidden file, a folder and a pipe, none of them a page.
   dir_.MakeDir("first");
@@ -299,28 +283,28 @@ TEST_F(StartUpTest, WhatEachArgumentFinds) {
       // Only a listing finds "NEWS.TXT"; the name as typed needs none.
       {{dir_ / "xonly/News.txt"}, "XONLY/NEWS.TXT=5 644826048 < xonly/News.txt|"},
   };
+  char previous[4096];
+  ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
+  ASSERT_EQ(::chdir(motd_.c_str()), 0);
   for (const auto& [arguments, expected] : rows) {
-    SCOPED_TRACE(::testing::PrintToString(arguments));
-    EXPECT_EQ(
-        Unprivileged([&] {
-          std::vector<std::string> verbose = {"/v"};
-          verbose.insert(verbose.end(), arguments.begin(), arguments.end());
-          if (::chdir(motd_.c_str()) != 0)
-            return std::string("no motd folder");
-          Run(verbose);
-          std::string seen;
-          for (const StringList::Item& item : state_.DisplayList.Items())
-            seen += item.text + " < " + item.file + "|";
-          for (const ShownBox& box : boxes_.shown)
-            seen += box.kind == BoxKind::kError ? box.text + "|" : "";
-          for (const std::string& folder : {dir_.path() + "/", UpperCaseAscii(dir_.path() + "/")}) {
-            for (size_t at; (at = seen.find(folder)) != std::string::npos;)
-              seen.erase(at, folder.size());
-          }
-          return seen;
-        }),
-        expected);
+    std::vector<std::string> verbose = {"/v"};
+    verbose.insert(verbose.end(), arguments.begin(), arguments.end());
+    {
+      Unprivileged user;
+      Run(verbose);
+    }
+    std::string seen;
+    for (const StringList::Item& item : state_.DisplayList.Items())
+      seen += item.text + " < " + item.file + "|";
+    for (const ShownBox& box : boxes_.shown)
+      seen += box.kind == BoxKind::kError ? box.text + "|" : "";
+    for (const std::string& folder : {dir_.path() + "/", UpperCaseAscii(dir_.path() + "/")}) {
+      for (size_t at; (at = seen.find(folder)) != std::string::npos;)
+        seen.erase(at, folder.size());
+    }
+    EXPECT_EQ(seen, expected) << ::testing::PrintToString(arguments);
   }
+  ASSERT_EQ(::chdir(previous), 0);
   // Listable again, so that the folder can be removed.
   EXPECT_EQ(::chmod((dir_ / "xonly").c_str(), 0700), 0);
 }

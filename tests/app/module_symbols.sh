@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# The modules in the program's library folder hold no copy of anything the program defines (a
-# module that used a symbol the program does not export would not load, which the end-to-end
-# tests see); the client libraries, which may compile in what they need of the platform layer,
-# hold none of the program's state.
-# Usage: module_symbols.sh <library folder> <archive of a layer>...
+# The modules in the program's library folder hold no copy of anything the program defines and
+# find every symbol of the program they use in the executable; the client libraries, which may
+# compile in what they need of the platform layer, hold none of the program's state.
+# Usage: module_symbols.sh <welcomer> <library folder> <archive of a layer>...
 set -euo pipefail
-folder=$1
-shift
+exported=$(nm -D --defined-only "$1" | awk '{print $3}' | sort -u)
+folder=$2
+shift 2
 
 # Names an object file defines, mangled so that like names of different scopes stay apart:
 #   globals  its global definitions that are not vague linkage (inline functions, templates and
@@ -36,6 +36,14 @@ for library in "$folder"/*.so; do
   if [[ $(basename "$library") == libwelcomer-* ]]; then
     copies=$(sort -u <(comm -12 <(echo "$core_globals") <(defined all "$library")) \
       <(comm -12 <(echo "$core_state") <(defined state "$library")))
+    # Undefined here and not exported by the program: the module would not load.
+    missing=$(comm -23 <(nm -D --undefined-only "$library" | awk '$2 ~ /welcomer/ {print $2}' |
+      sort -u) <(echo "$exported"))
+    if [ -n "$missing" ]; then
+      echo "FAIL: $(basename "$library") uses what the program does not export:"
+      echo "$missing" | c++filt | sed 's/^/  /'
+      failures=$((failures + 1))
+    fi
   else
     copies=$(comm -12 <(echo "$core_state") <(defined state "$library"))
   fi

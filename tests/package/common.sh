@@ -19,6 +19,8 @@ verdict() {
   shift
   if [ "$status" -eq 0 ]; then ok "$name"; else fail "$name"; [ $# -eq 0 ] || cat "$@"; fi
 }
+# empty NAME FILE: passes NAME when FILE is empty, else shows it.
+empty() { [ ! -s "$2" ]; verdict "$1" "$2"; }
 # Waits up to five seconds for a file that a detached command makes.
 wait_for() {
   for _ in $(seq 1 100); do [ -e "$1" ] && return 0; sleep 0.05; done

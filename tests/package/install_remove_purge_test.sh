@@ -30,8 +30,7 @@ verdict "a console login runs /etc/welcomer/arguments"
 dpkg -r welcomer >"$work/log" 2>&1
 verdict "dpkg -r" "$work/log"
 grep -v '^/etc/' "$work/paths" | present >"$work/left"
-[ ! -s "$work/left" ]
-verdict "removing takes the program away" "$work/left"
+empty "removing takes the program away" "$work/left"
 # What stays of a removed package must not disturb a login.
 rm -f "$work/ran"
 [ "$(console_login 'echo login goes on' 2>&1 | tr -d '\r')" = "login goes on" ] && [ ! -e "$work/ran" ]
@@ -43,8 +42,7 @@ verdict "dpkg -P" "$work/log"
   present <"$work/paths"
   printf '%s\n' /etc/welcomer /usr/lib/welcomer /usr/share/welcomer /usr/share/doc/welcomer | present
 } >"$work/left"
-[ ! -s "$work/left" ]
-verdict "purging leaves nothing of the package" "$work/left"
+empty "purging leaves nothing of the package" "$work/left"
 [ -f "$XDG_STATE_HOME/welcomer/directory.sqlite3" ]
 verdict "the user's state stays"
 finish

@@ -9,14 +9,11 @@ debs=("$1"/welcomer_"$version"_*.deb)
 [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { fail "one welcomer_${version}_*.deb in $1"; finish; exit; }
 deb=${debs[0]}
 
-[ "$(dpkg-deb -f "$deb" Package Version)" = "$(printf 'Package: welcomer\nVersion: %s' "$version")" ]
-verdict "package name and version"
 # The libraries come from dpkg-shlibdeps, so each stands for a binary's need.
 tr ',' '\n' <<<"$(dpkg-deb -f "$deb" Depends)" | awk '{print $1}' | sort >"$work/depends"
 printf '%s\n' libc6 libcups2 libqt6printsupport6 libqt6widgets6 libsqlite3-0 libstdc++6 libxcb1 \
   qt6-qpa-plugins | sort | comm -23 - "$work/depends" >"$work/missing"
-[ ! -s "$work/missing" ]
-verdict "depends on what the binaries need" "$work/missing"
+empty "depends on what the binaries need" "$work/missing"
 
 # The file list, exactly.
 {
@@ -32,8 +29,7 @@ awk '$1 !~ /^d/ {print $6}' "$work/listing" | sort | diff -u "$work/expected" - 
 verdict "file list (- expected, + in the package)" "$work/diff"
 # lintian only warns of a file others may change; here it could run as anyone's login.
 awk '$1 !~ /^l/ && ($1 ~ /^.....w/ || $1 ~ /^........w/)' "$work/listing" >"$work/writable"
-[ ! -s "$work/writable" ]
-verdict "writable by root only" "$work/writable"
+empty "writable by root only" "$work/writable"
 
 # The unpacked program and launcher, as a login without a display runs them.
 dpkg-deb -x "$deb" "$work/root"

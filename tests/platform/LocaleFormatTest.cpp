@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
-
 namespace welcomer {
 namespace {
 
@@ -15,15 +13,6 @@ TEST(SeparatorOfTest, TakesTheTextBetweenTheFirstTwoFields) {
   };
   for (const auto& [format, separator] : rows)
     EXPECT_EQ(SeparatorOf(format, "?"), separator) << format;
-}
-
-TEST(CurrentDateTimeFormatTest, CLocaleGivesEnglishMonthsAndSlashColon) {
-  const std::string saved = std::setlocale(LC_TIME, nullptr);
-  std::setlocale(LC_TIME, "C");
-  const DateTimeFormat format = CurrentDateTimeFormat();
-  std::setlocale(LC_TIME, saved.c_str());
-  EXPECT_EQ(format.shortMonthNames[0] + format.shortMonthNames[11], "JanDec");
-  EXPECT_EQ(format.dateSeparator + format.timeSeparator, "/:");
 }
 
 }  // namespace

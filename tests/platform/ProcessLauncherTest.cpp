@@ -12,19 +12,16 @@
 namespace welcomer {
 namespace {
 
+// Neither tabs nor quotes separate words.
 TEST(SplitCommandLineTest, SplitsAtRunsOfBlanksOnly) {
-  const std::pair<std::string, std::vector<std::string>> rows[] = {
-      {"touch  /tmp/x", {"touch", "/tmp/x"}},
-      {"  a\tb  ", {"a\tb"}},
-      {"cmd \"quoted word\"", {"cmd", "\"quoted", "word\""}},
-      {"   ", {}},
-  };
-  for (const auto& [commandLine, words] : rows)
-    EXPECT_EQ(SplitCommandLine(commandLine), words) << commandLine;
+  EXPECT_EQ(SplitCommandLine("  cmd  \"a b\"\tc "),
+            (std::vector<std::string>{"cmd", "\"a", "b\"\tc"}));
+  EXPECT_TRUE(SplitCommandLine("   ").empty());
 }
 
-// A program from the search path, with its arguments, and no shell: ";" stays in the argument
-// it is part of. The launcher reaps what it starts itself; the program is adopted by init.
+// A program from the search path, with its arguments split at blanks, and no shell: ";" stays
+// in the argument it is part of. The launcher reaps what it starts itself; the program is adopted
+// by init.
 TEST(PosixProcessLauncherTest, RunsWithoutAShellAndLeavesNoChildBehind) {
   testing::TempDir dir;
   std::string failure;
