@@ -222,14 +222,8 @@ TEST_F(StartUpTest, ChangedFilesGoToTheWindowAndStaleRecordsGo) {
 // anything): permission checks look at the effective IDs.
 class Unprivileged {
  public:
-  Unprivileged() {
-    if (root_)
-      EXPECT_TRUE(::setegid(65534) == 0 && ::seteuid(65534) == 0);
-  }
-  ~Unprivileged() {
-    if (root_)
-      EXPECT_TRUE(::seteuid(0) == 0 && ::setegid(0) == 0);
-  }
+  Unprivileged() { EXPECT_TRUE(!root_ || (::setegid(65534) == 0 && ::seteuid(65534) == 0)); }
+  ~Unprivileged() { EXPECT_TRUE(!root_ || (::seteuid(0) == 0 && ::setegid(0) == 0)); }
 
  private:
   const bool root_ = ::geteuid() == 0;
