@@ -173,6 +173,7 @@ TEST_F(Nwnds, ReadsAndChanges) {
 // routine takes the first value of the last result buffer; a size that no result buffer could
 // hold is not allocated.
 TEST_F(Nwnds, LongValuesArriveWhole) {
+  Store({}, kTitle);
   std::string text = "unchanged";
   EXPECT_FALSE(ReadAttributeText("", user_, kTitle, text));
   EXPECT_EQ(text, "unchanged");
@@ -188,10 +189,9 @@ TEST_F(Nwnds, LongValuesArriveWhole) {
   client_.bufferSize = kSmallBuffer;
   ASSERT_TRUE(ReadAttributeText("", user_, kTitle, text));
   EXPECT_EQ(text, Tens("c")[0]);
-  static const uint32_t absurd = 0x7FFFFFF0;
   client_.replaced["NWDSComputeAttrValSize"] =
       reinterpret_cast<void*>(+[](int32_t, NWDSBuf*, uint32_t, uint32_t* size) {
-        *size = absurd;
+        *size = 0x7FFFFFF0;
         return 0;
       });
   EXPECT_TRUE(Read(kTitle).empty());

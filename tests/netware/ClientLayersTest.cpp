@@ -30,26 +30,24 @@ TEST(TNWBase, LoginIDComesFromTheDirectoryElseFromTheConnection) {
   const std::string typed = "CN=" + account + ".O=LOCAL", upper = UpperCaseAscii(account);
   struct Row {
     const char* name;
-    void (*arrange)(ShippedClient&);
+    std::string missing, failing;
+    int32_t code;
     std::string loginId;
     bool directory;
     const char* directoryError;
   };
   const Row rows[] = {
-      {"directory", [](ShippedClient&) {}, typed, true, "0000"},
-      {"no directory library", [](ShippedClient& c) { c.missing = {"NETWIN32.DLL"}; }, upper, false,
-       "FFFF"},
-      {"Unicode tables fail, not recorded",
-       [](ShippedClient& c) { c.Answer("NWInitUnicodeTables", -1); }, upper, false, "0000"},
-      {"no directory server", [](ShippedClient& c) { c.Answer("NWIsDSServer", 0); }, upper, false,
-       "FFFFFFFF"},
-      {"unknown user: an empty name is not canonicalized",
-       [](ShippedClient& c) { c.Answer("NWDSWhoAmI", -1); }, "", true, "0000"},
+      {"directory", "", "", 0, typed, true, "0000"},
+      {"no directory library", "NETWIN32.DLL", "", 0, upper, false, "FFFF"},
+      {"Unicode tables fail, not recorded", "", "NWInitUnicodeTables", -1, upper, false, "0000"},
+      {"no directory server", "", "NWIsDSServer", 0, upper, false, "FFFFFFFF"},
+      {"unknown user: an empty name is not canonicalized", "", "NWDSWhoAmI", -1, "", true, "0000"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     ShippedClient client;
-    row.arrange(client);
+    client.missing = {row.missing};
+    client.Answer(row.failing, row.code);
     {
       TNWBase base;
       EXPECT_TRUE(base.NetAvailable());
