@@ -46,18 +46,27 @@ int32_t AllocBuf(uint32_t size, NWDSBuf** buf) {
 
 // Every entry point the layers look up, from the layers' own tables: where the client's own goes,
 // and what is handed out in its place.
-const std::map<std::string, std::pair<void**, void*>>& Wrappers() {
-#define WELCOMER_WRAP(library, name)          \
-  {#name,                                     \
-   {&Wrapped<#name, decltype(&::name)>::real, \
-    reinterpret_cast<void*>(&Wrapped<#name, decltype(&::name)>::Entry)}},
-  static std::map<std::string, std::pair<void**, void*>> wrappers = {
-      WELCOMER_NDS_BOUND_AT_START(WELCOMER_WRAP) WELCOMER_NDS_BOUND_ON_USE(WELCOMER_WRAP)
-          WELCOMER_CALLS_ENTRY_POINTS(WELCOMER_WRAP) WELCOMER_WRAP(, NWGetPreferredDSServer)
-              WELCOMER_WRAP(, NWGetConnectionNumber) WELCOMER_WRAP(, NWCCGetConnInfo)
-                  WELCOMER_WRAP(, NWCCOpenConnByRef) WELCOMER_WRAP(, NWCCOpenConnByName)};
+std::map<std::string, std::pair<void**, void*>> MakeWrappers() {
+  std::map<std::string, std::pair<void**, void*>> wrappers;
+#define WELCOMER_WRAP(library, name)                           \
+  wrappers[#name] = {&Wrapped<#name, decltype(&::name)>::real, \
+                     reinterpret_cast<void*>(&Wrapped<#name, decltype(&::name)>::Entry)};
+  WELCOMER_NDS_BOUND_AT_START(WELCOMER_WRAP)
+  WELCOMER_NDS_BOUND_ON_USE(WELCOMER_WRAP)
+  WELCOMER_CALLS_ENTRY_POINTS(WELCOMER_WRAP)
+  // Looked up afresh at each use, or bound in either library or by the file-server layer.
+  WELCOMER_WRAP(net, NWGetPreferredDSServer)
+  WELCOMER_WRAP(calls, NWGetConnectionNumber)
+  WELCOMER_WRAP(calls, NWCCGetConnInfo)
+  WELCOMER_WRAP(connection, NWCCOpenConnByRef)
+  WELCOMER_WRAP(connection, NWCCOpenConnByName)
 #undef WELCOMER_WRAP
   wrappers["NWDSAllocBuf"].second = reinterpret_cast<void*>(&AllocBuf);
+  return wrappers;
+}
+
+const std::map<std::string, std::pair<void**, void*>>& Wrappers() {
+  static const std::map<std::string, std::pair<void**, void*>> wrappers = MakeWrappers();
   return wrappers;
 }
 
