@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/NetWareClient.h"
 #include "ui/ModalBox.h"
 #include "ui/Printing.h"
 
@@ -77,6 +78,33 @@ class RecordingPrintingLayer : public PrintingLayer {
       throw std::logic_error("something else");
     }
   }
+};
+
+/// A directory that logs the changes made to it: "begin", each value added, "end". It refuses
+/// every value unless `accepts`.
+class RecordingClient : public NetWareClient {
+ public:
+  std::string LoginID() override { return "CN=User"; }
+  bool ReadAttributeValues(const std::string&, const std::string&, TNWDSAttribute,
+                           std::vector<std::string>&) override {
+    return false;
+  }
+  bool AddAttributeValue(const std::string&, const std::string&, TNWDSAttribute,
+                         const std::string& value) override {
+    log.push_back(value);
+    return accepts;
+  }
+  bool RemoveAttributeValue(const std::string&, const std::string&, TNWDSAttribute,
+                            const std::string&) override {
+    return false;
+  }
+  void BeginChanges() override { log.push_back("begin"); }
+  bool EndChanges() override {
+    log.push_back("end");
+    return true;
+  }
+  bool accepts = true;
+  std::vector<std::string> log;
 };
 
 }  // namespace welcomer::testing

@@ -17,10 +17,17 @@
 
 namespace welcomer::testing {
 
-/// A window on pages written into a temporary folder; every service is a fake but the file
-/// reader. Pages are listed by their upper-cased paths, as start-up lists them.
+/// A window on pages written into a temporary folder, storing into a RecordingClient; every
+/// other service is a fake but the file reader. Pages are listed by their upper-cased paths, as
+/// start-up lists them.
 class WindowFixture : public ::testing::Test {
  protected:
+  WindowFixture() {
+    auto owned = std::make_unique<RecordingClient>();
+    client = owned.get();
+    state.NetWareClient = std::move(owned);
+  }
+
   /// Writes a page file and lists it; returns the listed path.
   std::string AddPage(const std::string& name, const std::string& content,
                       const std::string& stamp = "1 1") {
@@ -44,11 +51,7 @@ class WindowFixture : public ::testing::Test {
 
   /// Opens the window, shown unless a printing layer of its own is given.
   TMain& Open(PrintingLayer* layer = nullptr) {
-    TMainServices services{boxes, files, filePrinting, layer ? *layer : printing, {}, {}};
-    services.addStateEntry = [this](const std::string& entry) {
-      stored.push_back(entry);
-      return storeSucceeds;
-    };
+    TMainServices services{boxes, files, filePrinting, layer ? *layer : printing, {}};
     window = std::make_unique<TMain>(state, std::move(services));
     if (layer == nullptr) {
       window->show();
@@ -72,12 +75,11 @@ class WindowFixture : public ::testing::Test {
 
   TempDir dir;
   RunState state;
+  RecordingClient* client;
   RecordingBoxes boxes;
   DiskPageFileReader files;
   FakeFilePrintService filePrinting;
   RecordingPrintingLayer printing;
-  bool storeSucceeds = true;
-  std::vector<std::string> stored;
   std::unique_ptr<TMain> window;
 };
 
