@@ -38,27 +38,22 @@ for backend in sqlite ldap; do
     "$probe" "${args[@]}" | grep -qv '^add 0$' && { echo "seeding $backend failed" >&2; exit 1; }
 done
 
-time_logins() {
-  local backend=$1 started ended
-  export XDG_STATE_HOME="$work/$backend/state" XDG_CONFIG_HOME="$work/$backend/config"
-  # One login first, so that both start from warm caches.
-  "$program" /@ "$work/motd"
-  started=$(date +%s%N)
-  for _ in $(seq "$logins"); do "$program" /@ "$work/motd"; done
-  ended=$(date +%s%N)
-  echo $(((ended - started) / logins / 1000))
-}
-
-sqlite_us=$(time_logins sqlite)
 before=$(grep -c ' ACCEPT ' "$work/slapd.log" || true)
 binds_before=$(grep -c ' BIND .*method=' "$work/slapd.log" || true)
-ldap_us=$(time_logins ldap)
+# The two in turn (see in_turn.py); the processor time is the program's own, without slapd's.
+"$here/in_turn.py" "$logins" \
+  "XDG_STATE_HOME=$work/sqlite/state XDG_CONFIG_HOME=$work/sqlite/config $program /@ $work/motd" \
+  "XDG_STATE_HOME=$work/ldap/state XDG_CONFIG_HOME=$work/ldap/config $program /@ $work/motd" |
+  paste -d' ' <(printf 'sqlite\nldap\n') - >"$work/times"
 accepts=$(($(grep -c ' ACCEPT ' "$work/slapd.log") - before))
 # slapd writes two lines per bind; the request's names the method.
 binds=$(($(grep -c ' BIND .*method=' "$work/slapd.log") - binds_before))
-awk -v n="$logins" -v s="$sqlite_us" -v l="$ldap_us" -v a="$accepts" -v b="$binds" 'BEGIN {
-  printf "unchanged login, 50 pages, mean of %d:\n", n
-  printf "  embedded directory  %6.1f ms\n", s / 1000
-  printf "  slapd on loopback   %6.1f ms  (%.2fx)\n", l / 1000, l / s
-  printf "  per login: %.2f connection(s), %.2f bind(s)\n", a / (n + 1), b / (n + 1)
-}'
+awk -v n="$logins" -v a="$accepts" -v b="$binds" '
+  { wall[$1] = $2; cpu[$1] = $3 }
+  END {
+    printf "unchanged login, 50 pages, median of %d taken in turn (wall clock; the program'"'"'s processor time):\n", n
+    printf "  embedded directory  %6.1f ms  %5.1f ms\n", wall["sqlite"], cpu["sqlite"]
+    printf "  slapd on loopback   %6.1f ms  %5.1f ms  (%.2fx; %.2fx)\n", wall["ldap"], cpu["ldap"],
+           wall["ldap"] / wall["sqlite"], cpu["ldap"] / cpu["sqlite"]
+    printf "  per login: %.2f connection(s), %.2f bind(s)\n", a / (n + 1), b / (n + 1)
+  }' "$work/times"

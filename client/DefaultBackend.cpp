@@ -1,13 +1,14 @@
 // The backend of this process, as welcomer/directory.conf chooses: the embedded directory when
 // there is no file or it says `backend sqlite`, the organisation's LDAP directory for `backend
-// ldap`. A file that cannot be read or parsed gives a backend that serves no state, and a notice
-// that says why, rather than a guess.
+// ldap`. A file that cannot be read or parsed, or an LDAP module that cannot be loaded, gives a
+// backend that serves no state and says why, rather than a guess.
 
 #include "client/ClientErrors.h"
 #include "client/ClientNotices.h"
 #include "client/DirectoryBackend.h"
 #include "client/DirectoryConfig.h"
 #include "client/LdapBackend.h"
+#include "client/LdapModule.h"
 #include "client/SqliteBackend.h"
 
 namespace welcomer::client {
@@ -52,7 +53,13 @@ std::unique_ptr<DirectoryBackend> CreateDefaultBackend() {
   if (config.backend == DirectoryConfig::Backend::kSqlite)
     return std::make_unique<SqliteBackend>(CurrentProcessAccount(), std::string());
   Account account = CurrentProcessAccount();
-  auto server = CreateLdapServer(config, account.name);
+  std::string loadFailure;
+  auto server = LoadLdapServer(config, account.name, loadFailure);
+  // Without the module there is no directory to ask, and the offline cache alone must not
+  // stand in for it: a broken installation should show, not be hidden by yesterday's state.
+  if (server == nullptr)
+    return std::make_unique<UnavailableBackend>(std::move(account), kNWErrStoreUnavailable,
+                                                loadFailure);
   std::unique_ptr<OfflineCache> cache;
   if (config.cache) {
     // Keyed by what decides whose values these are, so that another directory, base or

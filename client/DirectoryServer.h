@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "client/ClientErrors.h"
 #include "client/DirectoryConfig.h"
 #include "client/DirectoryName.h"
 
@@ -21,7 +22,7 @@ struct ServerAnswer {
   std::string text;
   bool Ok() const { return code == 0; }
   /// The server is gone or silent: the session is closed and no later request is sent.
-  bool Lost() const;
+  bool Lost() const { return code == kNWErrServerDown || code == kNWErrTimeout; }
 };
 
 /// One session with the directory server, opened once and used for every call of a run. Every
@@ -54,11 +55,21 @@ class DirectoryServer {
                                     const std::vector<std::pair<bool, std::string>>& changes) = 0;
   /// Why the session was lost; code 0 while it is not.
   virtual ServerAnswer LostAnswer() const = 0;
+  /// The DN as a directory name (see NameFromDn); the server's library knows how DNs are
+  /// written, so the reading of them travels with the session.
+  virtual bool ParseDn(const std::string& dn, DirectoryName& name) const = 0;
 };
 
-/// The session through libldap. `account` stands for %u in the bind DN.
+struct LdapModuleHost;
+
+// The rest lives in the LDAP module (LdapModule.h), with libldap; the client core reaches it
+// only through the module's entry point.
+
+/// The session through libldap. `account` stands for %u in the bind DN; `host` lends the
+/// client's own helpers.
 std::unique_ptr<DirectoryServer> CreateLdapServer(const DirectoryConfig& config,
-                                                  const std::string& account);
+                                                  const std::string& account,
+                                                  const LdapModuleHost& host);
 
 /// The DN as a directory name: one typed part per RDN, most specific first. False for a DN that
 /// has no such form (empty, multi-valued RDNs, binary values, types that are no plain names).

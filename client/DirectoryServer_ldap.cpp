@@ -3,12 +3,14 @@
 #include <ldap.h>
 #include <sasl/sasl.h>
 #include <signal.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include <cstring>
 
 #include "client/ClientErrors.h"
 #include "client/DirectoryServer.h"
+#include "client/LdapModule.h"
 
 namespace welcomer::client {
 namespace {
@@ -48,8 +50,8 @@ int Interact(LDAP*, unsigned, void*, void* prompts) {
 
 class LdapServer : public DirectoryServer {
  public:
-  LdapServer(DirectoryConfig config, std::string account)
-      : config_(std::move(config)), account_(std::move(account)) {}
+  LdapServer(DirectoryConfig config, std::string account, const LdapModuleHost& host)
+      : config_(std::move(config)), account_(std::move(account)), host_(host) {}
   ~LdapServer() override { Close(); }
 
   ServerAnswer Open(Deadline deadline) override;
@@ -63,6 +65,9 @@ class LdapServer : public DirectoryServer {
   ServerAnswer ModifyValues(Deadline deadline, const std::string& dn, const std::string& attribute,
                             const std::vector<std::pair<bool, std::string>>& changes) override;
   ServerAnswer LostAnswer() const override { return lost_; }
+  bool ParseDn(const std::string& dn, DirectoryName& name) const override {
+    return NameFromDn(dn, name);
+  }
 
  private:
   // Hands libldap what is left of the call's time, for the connection and for the answer.
@@ -73,6 +78,7 @@ class LdapServer : public DirectoryServer {
 
   DirectoryConfig config_;
   std::string account_;
+  LdapModuleHost host_;
   std::string uri_;
   std::string base_;
   LDAP* ld_ = nullptr;
@@ -169,12 +175,12 @@ ServerAnswer LdapServer::Bind() {
   if (config_.bind == DirectoryConfig::Bind::kSimple) {
     std::string password;
     std::string why;
-    if (!ReadPasswordFile(config_.bindPasswordFile, ::getuid(), password, why)) {
+    if (!host_.readPasswordFile(config_.bindPasswordFile, ::getuid(), password, why)) {
       lost_ = {kNWErrConfiguration, why};
       Close();
       return lost_;
     }
-    const std::string dn = ExpandAccount(config_.bindDn, account_, false);
+    const std::string dn = host_.expandAccount(config_.bindDn, account_, false);
     berval credentials{static_cast<ber_len_t>(password.size()), password.data()};
     const int rc = ldap_sasl_bind_s(ld_, dn.c_str(), LDAP_SASL_SIMPLE, &credentials, nullptr,
                                     nullptr, nullptr);
@@ -334,10 +340,6 @@ bool NameFromDn(const std::string& dn, DirectoryName& name) {
   return true;
 }
 
-bool ServerAnswer::Lost() const {
-  return code == kNWErrServerDown || code == kNWErrTimeout;
-}
-
 int32_t FromLdapResult(int rc) {
   switch (rc) {
     case LDAP_SUCCESS:
@@ -374,13 +376,23 @@ int32_t FromLdapResult(int rc) {
 }
 
 std::unique_ptr<DirectoryServer> CreateLdapServer(const DirectoryConfig& config,
-                                                  const std::string& account) {
+                                                  const std::string& account,
+                                                  const LdapModuleHost& host) {
   // A server that drops the connection while we write must not end the login with SIGPIPE. A
   // handler the program installed itself is left alone.
   struct sigaction current {};
   if (sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
     signal(SIGPIPE, SIG_IGN);
-  return std::make_unique<LdapServer>(config, account);
+  // libldap sets SASL up at its first call, whatever the bind, and SASL then loads every
+  // mechanism installed, Kerberos's libraries with GSSAPI: milliseconds of every login. A simple
+  // bind needs no mechanism, and EXTERNAL is built into SASL itself, so those runs point SASL at
+  // no folder of mechanisms. Nothing else in the process uses SASL.
+  const bool external = strcasecmp(config.saslMech.c_str(), "EXTERNAL") == 0;
+  if (config.bind == DirectoryConfig::Bind::kSimple || external) {
+    static char noFolder[] = "";
+    sasl_set_path(SASL_PATH_TYPE_PLUGIN, noFolder);
+  }
+  return std::make_unique<LdapServer>(config, account, host);
 }
 
 }  // namespace welcomer::client

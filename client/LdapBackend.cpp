@@ -80,7 +80,7 @@ int32_t LdapBackend::FindUser(Deadline deadline, std::string& dn, std::string& w
 
 int32_t LdapBackend::TakeIdentity(const std::string& dn, std::string& why) {
   DirectoryName name;
-  if (!NameFromDn(dn, name)) {
+  if (!server_->ParseDn(dn, name)) {
     why = "the user's entry \"" + dn + "\" has no name the program can use";
     return kNWErrInvalidObjectName;
   }

@@ -41,6 +41,9 @@ class FakeServer : public DirectoryServer {
     return {};
   }
   ServerAnswer LostAnswer() const override { return {}; }
+  bool ParseDn(const std::string& dn, DirectoryName& name) const override {
+    return NameFromDn(dn, name);
+  }
 
   ServerAnswer open;
   std::string whoami;

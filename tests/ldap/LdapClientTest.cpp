@@ -9,7 +9,9 @@
 
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <thread>
 
@@ -125,6 +127,14 @@ class LdapClientTest : public ::testing::Test {
     return run;
   }
 
+  /// What the probes wrote to standard error since the last call.
+  std::string TakeProbeErrors() {
+    std::ifstream file(home / "probe.stderr");
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::ofstream(home / "probe.stderr", std::ios::trunc);
+    return text;
+  }
+
   TempDir home;
   PrivateDirectory directory;
   /// Called with everything the probe printed so far, as it comes.
@@ -156,7 +166,10 @@ TEST_F(LdapClientTest, BindsAsConfiguredAndFindsTheUsersEntry) {
     SCOPED_TRACE(c.name);
     ::chmod(bobsPassword.c_str(), c.bobsMode);
     Configure("ws", c.config);
-    const ProbeRun run = Probe("ws", {"whoami", "read"});
+    const ProbeRun run = Probe("ws", {"whoami", "read"}, {{"LD_DEBUG", "files"}});
+    // None of these binds needs a SASL mechanism that SASL would have to load (and Kerberos's
+    // libraries with the first of them) at every login.
+    EXPECT_THAT(TakeProbeErrors(), Not(HasSubstr("/sasl2/")));
     EXPECT_EQ(run.Code("whoami"), c.whoami);
     if (c.whoami == 0) {
       EXPECT_EQ(run.Rest("whoami"), std::string("0 ") + kAlice);
@@ -177,7 +190,10 @@ TEST_F(LdapClientTest, BindsWithTheUsersKerberosTicket) {
   // localhost, not 127.0.0.1: the service principal is ldap/localhost.
   Configure("ws", "backend ldap\nuri " + kerberos.LocalhostUri() +
                       "\nbase dc=example,dc=org\nsasl_mech GSSAPI\n");
-  const ProbeRun run = Probe("ws", {"whoami", "add", "Welcomer.Kerberos"}, ticket);
+  std::map<std::string, std::string> watched = ticket;
+  watched["LD_DEBUG"] = "files";
+  const ProbeRun run = Probe("ws", {"whoami", "add", "Welcomer.Kerberos"}, watched);
+  EXPECT_THAT(TakeProbeErrors(), HasSubstr("/sasl2/libgssapiv2.so"));
   EXPECT_EQ(run.Rest("whoami"), std::string("0 ") + kAlice) << run.Notices();
   EXPECT_EQ(run.Code("add"), 0);
   EXPECT_THAT(kerberos.Values("alice"), ElementsAre("Berlin", "Welcomer.Kerberos"));
@@ -332,6 +348,53 @@ TEST_F(LdapClientTest, TheCacheServesReadsWhileTheServerIsDownAndReplaysChangesW
   struct stat info;
   ASSERT_EQ(::stat((home / "alice/state/welcomer/ldap-cache.sqlite3").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+// ---- the module that holds libldap ----
+
+TEST_F(LdapClientTest, WithoutAUsableModuleThereIsNoStateAndTheReasonIsGiven) {
+  // The client looks for its module beside itself, so a copy of the client in a folder of its
+  // own, found first through LD_LIBRARY_PATH, sees only the module that folder holds.
+  namespace fs = std::filesystem;
+  const std::string built = CLIENT_LIBRARY_FOLDER;
+  const std::string folder = home / "lib";
+  const std::string module = folder + "/libwelcomer-ldap.so";
+  fs::create_directory(folder);
+  fs::copy_file(built + "/libnetwin32.so", folder + "/libnetwin32.so");
+  const auto put = [&](const std::string& from) {
+    fs::remove(module);
+    if (!from.empty())
+      fs::copy_file(from, module);
+  };
+  std::ofstream(home / "not-a-library") << std::string(4096, 'x');
+  const struct {
+    const char* name;
+    std::string from;
+    int32_t code;
+    const char* why;
+  } cases[] = {
+      // First, so that the offline cache knows her values: they must not hide a broken module.
+      {"the module in place", built + "/libwelcomer-ldap.so", 0, ""},
+      {"no module", "", kNWErrStoreUnavailable, "cannot open shared object file"},
+      {"a file that is not a shared object", home / "not-a-library", kNWErrStoreUnavailable,
+       "the LDAP module cannot be loaded"},
+      {"a library without the entry point", built + "/libnetwin32.so", kNWErrStoreUnavailable,
+       "has no entry point WelcomerLdapModuleOpen"},
+  };
+  Configure("alice", SimpleBind("alice"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    put(c.from);
+    const ProbeRun run = Probe("alice", {"whoami", "read"}, {{"LD_LIBRARY_PATH", folder}});
+    EXPECT_EQ(run.Code("whoami"), c.code);
+    if (c.code == 0) {
+      EXPECT_THAT(run.Values(), ElementsAre("Berlin"));
+      continue;
+    }
+    EXPECT_NE(run.Code("read"), 0);
+    EXPECT_THAT(run.Values(), ::testing::IsEmpty());
+    EXPECT_THAT(run.Failures(), AllOf(HasSubstr(c.why), HasSubstr(module)));
+  }
 }
 
 }  // namespace
