@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # No environment aborts or hangs a login. Whatever QT_QPA_PLATFORM says, the window appears on
-# the X display when one answers, and the run ends on the no-display path when none does, also
-# when a display answers the probe and then refuses Qt.
+# the X display when one answers (on top, off the task bar, at its size), and the run ends on the
+# no-display path when none does, also when a display answers the probe and then refuses Qt.
 #   qt_platform.sh PROGRAM REFUSING-SERVER
 set -euo pipefail
 
@@ -24,7 +24,13 @@ expect_no_display() {
 for platform in wayland offscreen linuxfb minimal vnc eglfs bogus "xcb;offscreen"; do
   expect_no_display "QT_QPA_PLATFORM=$platform, no display" -u DISPLAY QT_QPA_PLATFORM="$platform"
   QT_QPA_PLATFORM=$platform start_program /@ "$work/motd"
-  press_in "Information" Return
+  window=$(window_of "Information")
+  # Off the task bar, staying on top, with a client area of 501 x 316.
+  seen="$(xprop -id "$window" _NET_WM_STATE) $(xwininfo -id "$window" | tr -s ' \n' ' ')"
+  for want in _NET_WM_STATE_SKIP_TASKBAR _NET_WM_STATE_ABOVE "Width: 501 " "Height: 316 "; do
+    grep -q "$want" <<<"$seen" || fail "QT_QPA_PLATFORM=$platform: no '$want' in $seen"
+  done
+  xdotool windowfocus --sync "$window" key Return
   expect_program_exit 0
 done
 

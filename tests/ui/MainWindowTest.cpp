@@ -59,17 +59,15 @@ TEST_P(PagingTest, StoresTheUntickedPagesInOneBatchOnCloseOfTheLast) {
   TMain& main = Open();
   ExpectPage();
   for (const char* step = row.script; *step; ++step) {
-    if (*step == 'u' || *step == 't') {
+    if (*step == 'u' || *step == 't')
       main.ShowNext->setChecked(*step == 't');
-      continue;
-    }
-    if (*step == 'n' || *step == 'e')
+    else if (*step == 'n' || *step == 'e')
       Press(*step == 'n' ? Qt::Key_Return : Qt::Key_Escape);
     else if (*step == 'x')
       main.close();
     else
       QTest::mouseClick(*step == 'c' ? main.CloseButton : main.PreviousButton, Qt::LeftButton);
-    if (main.isVisible())
+    if (main.isVisible() && *step != 'u' && *step != 't')
       ExpectPage();
   }
   Strings values;
@@ -80,18 +78,14 @@ TEST_P(PagingTest, StoresTheUntickedPagesInOneBatchOnCloseOfTheLast) {
     Press(Qt::Key_Return);
   EXPECT_FALSE(main.isVisible());
   // A refused record neither stops the others nor is reported.
-  Strings expected;
+  Strings expected{"begin"};
   for (const int page : row.stored)
     expected.push_back(records[static_cast<size_t>(page)]);
-  if (!expected.empty()) {
-    expected.insert(expected.begin(), "begin");
-    expected.push_back("end");
-  }
-  EXPECT_EQ(client->log, expected);
+  expected.push_back("end");
+  EXPECT_EQ(client->log, row.stored.empty() ? Strings{} : expected);
   EXPECT_TRUE(boxes.shown.empty());
-  if (std::string(row.script).find('x') == std::string::npos) {
-    EXPECT_TRUE(state.DisplayList.Empty() && state.StoredEntries.Empty());
-  }
+  EXPECT_TRUE(std::strchr(row.script, 'x') ||
+              (state.DisplayList.Empty() && state.StoredEntries.Empty()));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -191,7 +185,6 @@ INSTANTIATE_TEST_SUITE_P(
         TextRow{"Empty", "", "", 0, false, false},
         TextRow{"TwentyOne", Lines(21), nullptr, 21, false, false},
         TextRow{"TwentyTwoAndNoFinalBreak", Lines(21) + "x", nullptr, 22, true, false},
-        TextRow{"EmptyLinesCount", Lines(22, ""), nullptr, 22, true, false},
         TextRow{"WrappedPieceByPiece", Lines(300, "word", " "), nullptr, -1, true, false},
         // UTF-8 writes every Cyrillic letter with bytes above 127; they are still left-to-right.
         TextRow{"RussianUtf8", "Добро пожаловать\nв сеть", "Добро пожаловать\nв сеть", 2, false,
@@ -279,12 +272,8 @@ struct PictureRow : NamedRow {
 class PictureTest : public WindowFixture, public ::testing::WithParamInterface<PictureRow> {};
 
 TEST_P(PictureTest, IsShownAtItsOwnSizeUnlessTooLarge) {
-  // Qt writes no GIF: one red pixel, made by hand. The name says nothing: the content does.
-  const std::string gif(
-      "GIF89a\x01\0\x01\0\x80\0\0\xFF\0\0\0\0\0,\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0;", 35);
-  AddPage("picture.txt", std::string(GetParam().format) == "gif"
-                             ? gif
-                             : testing::PictureBytes(GetParam().format, GetParam().size));
+  // The name says nothing: the content does.
+  AddPage("picture.txt", testing::PictureBytes(GetParam().format, GetParam().size));
   TMain& main = Open();
   ASSERT_TRUE(boxes.shown.empty()) << boxes.shown[0].text.toStdString();
   EXPECT_TRUE(main.Image->isVisible() && !main.Memo->isVisible());
@@ -294,7 +283,7 @@ TEST_P(PictureTest, IsShownAtItsOwnSizeUnlessTooLarge) {
   for (int y = 0; y < shown.height(); ++y) {
     for (int x = 0; x < shown.width(); ++x) {
       const QColor c = shown.pixelColor(x, y);
-      // JPEG does not keep colours exactly.
+      // Lossy formats do not keep colours exactly.
       red += c.red() > 220 && c.green() < 40 && c.blue() < 40;
     }
   }
@@ -304,35 +293,26 @@ TEST_P(PictureTest, IsShownAtItsOwnSizeUnlessTooLarge) {
 // The picture area is 488 x 280: a picture larger either way is stretched to fill it.
 INSTANTIATE_TEST_SUITE_P(Rows, PictureTest,
                          ::testing::Values(PictureRow{"Png", "png", {40, 30}, {40, 30}},
-                                           PictureRow{"Jpeg", "jpg", {40, 30}, {40, 30}},
-                                           PictureRow{"Gif", "gif", {1, 1}, {1, 1}},
                                            PictureRow{"Webp", "webp", {40, 30}, {40, 30}},
                                            PictureRow{"BmpFits", "bmp", {488, 280}, {488, 280}},
                                            PictureRow{"BmpTooTall", "bmp", {20, 281}, {488, 280}}),
                          kRowName);
 
 TEST(DiskPageFileReader, LimitsPicturesAndTextApart) {
-  const struct {
-    const char* name;
-    std::string head;
-    size_t size;
-    bool read;
-  } rows[] = {
-      {"TextWithinItsLimit", "text", 100, true},
-      {"TextBeyondItsLimit", "text", 101, false},
-      {"PictureBeyondTheTextLimit", "\x89PNG\r\n\x1A\n", 1000, true},
-      {"PictureBeyondItsLimit", "GIF89a", 1001, false},
-  };
   testing::TempDir dir;
   DiskPageFileReader reader(100, 1000);
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    std::string content = row.head;
-    content.resize(row.size, 'x');
+  // The file's first bytes, its size, and whether it is read.
+  const std::tuple<std::string, int, bool> rows[] = {{"text", 100, true},
+                                                     {"text", 101, false},
+                                                     {"GIF89a", 1000, true},
+                                                     {"\x89PNG\r\n\x1A\n", 1001, false}};
+  for (const auto& [head, size, read] : rows) {
+    std::string content = head;
+    content.resize(static_cast<size_t>(size), 'x');
     QByteArray bytes;
     QString error;
-    EXPECT_EQ(reader.Read(dir.WriteFile(row.name, content), bytes, error), row.read);
-    EXPECT_EQ(bytes.size(), row.read ? static_cast<qsizetype>(row.size) : 0);
+    EXPECT_EQ(reader.Read(dir.WriteFile("page", content), bytes, error), read) << head << size;
+    EXPECT_EQ(bytes.size(), read ? size : 0);
   }
 }
 

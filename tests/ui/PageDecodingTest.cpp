@@ -82,6 +82,7 @@ TEST(PageKindOf, TellsPicturesByTheirSignature) {
       {"\x89PNG\r\n", PageKind::kText},
       {"\xFF\xD8\xFF\xE0", PageKind::kJpeg},
       {"GIF87a", PageKind::kGif},
+      {"GIF89a", PageKind::kGif},
       {"GIF88a", PageKind::kText},
       {"RIFF\x10\0\0\0WEBPVP8 "s, PageKind::kWebp},
       {"RIFF\x10\0\0\0WAVEfmt "s, PageKind::kText},
