@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs the built program as a login script would, without a display: every box goes to standard
-# error, questions are answered No, and the exit codes tell how each run ended.
+# Runs the built program as a login script would, without a display and without a terminal:
+# every box goes to standard error, questions are answered No, nothing goes to standard output,
+# nothing waits, and the exit codes tell how each run ended.
 #   cli_test.sh PROGRAM
 set -u
 program=$1
@@ -19,10 +20,11 @@ check() {
   shift 3
   while [ "$1" != -- ]; do variables+=("$1"); shift; done
   shift
-  env "${variables[@]}" "$program" "$@" </dev/null >"$work/out" 2>"$work/err" || code=$?
-  if [ "$code" -ne "$expected_exit" ] || ! tr -d '\r\n' <"$work/err" | grep -q -- "$expected"; then
-    echo "FAIL $name: exit $code, expected $expected_exit and '$expected' on standard error"
-    cat "$work/err"
+  env "${variables[@]}" timeout 30 "$program" "$@" </dev/null >"$work/out" 2>"$work/err" || code=$?
+  if [ "$code" -ne "$expected_exit" ] || [ -s "$work/out" ] ||
+    ! tr -d '\r\n' <"$work/err" | grep -q -- "$expected"; then
+    echo "FAIL $name: exit $code, expected $expected_exit and '$expected' on standard error only"
+    cat "$work/out" "$work/err"
     failed=$((failed + 1))
   else
     echo "ok   $name"

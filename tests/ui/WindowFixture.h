@@ -48,14 +48,13 @@ class RecordingBoxes : public BoxPresenter {
   std::vector<BoxRequest> shown;
 };
 
-/// A print service that accepts or refuses every file, and remembers what it was given.
+/// A print service that refuses every file, and remembers what it was given.
 class FakeFilePrintService : public FilePrintService {
  public:
   bool PrintFile(const std::string& path) override {
     files.push_back(path);
-    return accept;
+    return false;
   }
-  bool accept = false;
   std::vector<std::string> files;
 };
 
