@@ -55,7 +55,7 @@ TEST_P(PagingTest, StoresTheUntickedPagesInOneBatchOnCloseOfTheLast) {
                       page + " " + page);
   state.StoredEntries.Add("Welcomer.File.OLD=1 1");
   state.ForceMode = row.force;
-  client->accepts = !row.storeFails;
+  client->failAdd = row.storeFails;
   TMain& main = Open();
   ExpectPage();
   for (const char* step = row.script; *step; ++step) {
@@ -82,7 +82,7 @@ TEST_P(PagingTest, StoresTheUntickedPagesInOneBatchOnCloseOfTheLast) {
   for (const int page : row.stored)
     expected.push_back(records[static_cast<size_t>(page)]);
   expected.push_back("end");
-  EXPECT_EQ(client->log, row.stored.empty() ? Strings{} : expected);
+  EXPECT_EQ(client->Log(), row.stored.empty() ? Strings{} : expected);
   EXPECT_TRUE(boxes.shown.empty());
   EXPECT_TRUE(std::strchr(row.script, 'x') ||
               (state.DisplayList.Empty() && state.StoredEntries.Empty()));
@@ -112,7 +112,7 @@ TEST_F(MainWindowTest, PageIsKeyedByItsPathAndStoredOnce) {
   EXPECT_EQ(state.DisplayList[0], key + "=X1 1");
   EXPECT_FALSE(main.ShowNext->isChecked());
   Press(Qt::Key_Return);
-  EXPECT_EQ(client->log, (Strings{"begin", "Welcomer.File." + key + "=1 1", "end"}));
+  EXPECT_EQ(client->Log(), (Strings{"begin", "Welcomer.File." + key + "=1 1", "end"}));
 }
 
 std::string Lines(int count, const std::string& line = "x", const std::string& end = "\r\n") {

@@ -11,8 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/NoNetWareClient.h"
 #include "platform/AsciiText.h"
+#include "tests/support/FakeServices.h"
 #include "tests/support/TempDir.h"
 #include "ui/Main_Unit.h"
 
@@ -93,22 +93,21 @@ class RecordingPrintingLayer : public PrintingLayer {
   }
 };
 
-/// A directory that logs the changes made to it: "begin", each value added, "end". It refuses
-/// every value unless `accepts`.
-class RecordingClient : public NoNetWareClient {
+/// The in-memory directory, which also logs its batches of changes.
+class RecordingClient : public FakeNetWareClient {
  public:
-  bool AddAttributeValue(const std::string&, const std::string&, TNWDSAttribute,
-                         const std::string& value) override {
-    log.push_back(value);
-    return accepts;
-  }
-  void BeginChanges() override { log.push_back("begin"); }
+  void BeginChanges() override { calls.push_back({"begin"}); }
   bool EndChanges() override {
-    log.push_back("end");
+    calls.push_back({"end"});
     return true;
   }
-  bool accepts = true;
-  std::vector<std::string> log;
+  /// "begin", each value added, "end", as they came.
+  std::vector<std::string> Log() const {
+    std::vector<std::string> log;
+    for (const Call& call : calls)
+      log.push_back(call.operation == "add" ? call.value : call.operation);
+    return log;
+  }
 };
 
 /// A window on pages written into a temporary folder, storing into a RecordingClient; every
