@@ -12,8 +12,7 @@
 # $work/slapd/<name>.pw. SASL EXTERNAL over ldapi maps the caller's uid to alice; Kerberos
 # principals map to uid=<principal>.
 
-slapd_pid=
-kdc_pid=
+slapd_pid= kdc_pid=
 
 free_port() {
   local low port
@@ -26,22 +25,19 @@ free_port() {
   return 1
 }
 
-stop_child() {
-  if [ -n "$1" ]; then
-    # A stopped process takes the signal only once it runs again.
-    kill -CONT "$1" 2>/dev/null || true
-    kill "$1" 2>/dev/null || true
-    wait "$1" 2>/dev/null || true
-  fi
-}
-stop_private_slapd() {
-  stop_child "$slapd_pid"
-  slapd_pid=
-}
-stop_private_servers() {
-  stop_private_slapd
-  stop_child "$kdc_pid"
-  kdc_pid=
+# Stops the child $1 (a stopped one takes the signal only once it runs again) and reaps it.
+stop_child() { [ -z "$1" ] || { kill -CONT "$1" && kill "$1" && wait "$1"; } 2>/dev/null || true; }
+stop_private_slapd() { stop_child "$slapd_pid" && slapd_pid=; }
+stop_private_servers() { stop_private_slapd && stop_child "$kdc_pid" && kdc_pid=; }
+
+# Waits up to ten seconds for the command after $1 to succeed, while the child $1 lives.
+ready() {
+  for _ in $(seq 200); do
+    "${@:2}" >/dev/null 2>&1 && return 0
+    kill -0 "$1" 2>/dev/null || return 1
+    sleep 0.05
+  done
+  return 1
 }
 
 make_private_directory() {
@@ -53,8 +49,6 @@ include /etc/ldap/schema/cosine.schema
 include /etc/ldap/schema/inetorgperson.schema
 modulepath /usr/lib/ldap
 moduleload back_mdb
-pidfile $dir/slapd.pid
-argsfile $dir/slapd.args
 authz-regexp "gidNumber=[0-9]+[+]uidNumber=$(id -u),cn=peercred,cn=external,cn=auth" "uid=alice,ou=people,$suffix"
 authz-regexp "uid=([^,]+)(,cn=example.test)?,cn=gssapi,cn=auth" "uid=\$1,ou=people,$suffix"
 sasl-realm EXAMPLE.TEST
@@ -96,11 +90,7 @@ start_private_slapd() {
       2>>"$work/slapd.log" &
     slapd_pid=$!
     # Asked on its own socket: a TCP probe could be answered by someone else's server.
-    for _ in $(seq 200); do
-      LDAPNOINIT=1 ldapwhoami -x -H "$ldapi" >/dev/null 2>&1 && return 0
-      kill -0 "$slapd_pid" 2>/dev/null || break
-      sleep 0.05
-    done
+    ready "$slapd_pid" env LDAPNOINIT=1 ldapwhoami -x -H "$ldapi" && return 0
     stop_private_slapd
   done
   return 1
@@ -109,18 +99,13 @@ start_private_slapd() {
 start_private_kdc() {
   local realm=$work/krb kdc_port
   mkdir -p "$realm"
+  kdc_port=$(free_port) || return 1
   # The KDC's own settings sit in the same file as the clients'.
   export KRB5_CONFIG=$realm/krb5.conf KRB5_KDC_PROFILE=$realm/krb5.conf KRB5RCACHEDIR=$realm \
     KRB5_KTNAME=FILE:$realm/ldap.keytab KRB5CCNAME=FILE:$realm/cc_alice
-  # On loopback libldap would otherwise ask for a ticket to ldap/<this machine's name>.
-  echo "SASL_NOCANON on" >"$realm/ldap.conf"
-  for _ in 1 2 3; do
-    kdc_port=$(free_port) || return 1
-    cat >"$KRB5_CONFIG" <<CONF
+  cat >"$KRB5_CONFIG" <<CONF
 [libdefaults]
   default_realm = EXAMPLE.TEST
-  dns_lookup_kdc = false
-  dns_lookup_realm = false
   rdns = false
   dns_canonicalize_hostname = false
 [kdcdefaults]
@@ -133,20 +118,13 @@ start_private_kdc() {
     key_stash_file = $realm/stash
   }
 CONF
-    if [ ! -s "$realm/ldap.keytab" ]; then
-      kdb5_util create -s -r EXAMPLE.TEST -P masterpw >/dev/null || return 1
-      printf '%s\n' "addprinc -pw alicepw alice" "addprinc -randkey ldap/localhost" \
-        "ktadd -k $realm/ldap.keytab -norandkey ldap/localhost" | kadmin.local >/dev/null 2>&1
-    fi
-    krb5kdc -n -r EXAMPLE.TEST 2>>"$realm/kdc.log" &
-    kdc_pid=$!
-    # Ready when it hands out alice's ticket, which is also the one the tests bind with.
-    for _ in $(seq 80); do
-      echo alicepw | kinit alice >/dev/null 2>&1 && return 0
-      kill -0 "$kdc_pid" 2>/dev/null || break
-      sleep 0.05
-    done
-    stop_child "$kdc_pid"
-  done
-  return 1
+  # On loopback libldap would otherwise ask for a ticket to ldap/<this machine's name>.
+  echo "SASL_NOCANON on" >"$realm/ldap.conf"
+  kdb5_util create -s -r EXAMPLE.TEST -P masterpw >/dev/null || return 1
+  printf '%s\n' "addprinc -pw alicepw alice" "addprinc -randkey ldap/localhost" \
+    "ktadd -k $realm/ldap.keytab -norandkey ldap/localhost" | kadmin.local >/dev/null 2>&1
+  krb5kdc -n -r EXAMPLE.TEST 2>>"$realm/kdc.log" &
+  kdc_pid=$!
+  # Ready when it hands out alice's ticket, which is also the one the tests bind with.
+  ready "$kdc_pid" sh -c "echo alicepw | kinit alice"
 }
