@@ -95,7 +95,7 @@ case_Binds() {
   bind_row "$alice" "" "" "$(simple alice)"
   bind_row "$alice" "" "" "backend ldap" "uri $ldapi" "sasl_mech EXTERNAL"
   bind_row "$refused" "Invalid credentials (49)" "" "$(simple alice "$bobs")"
-  chmod 644 "$bobs"
+  chmod 640 "$bobs"
   bind_row "$unusable" "others may read or change it" "" "$(simple bob)"
   [ "$(id -u)" != 0 ] || { chown 4321 "$bobs" &&
     bind_row "$unusable" "belongs to neither" "" "$(simple bob)"; }
@@ -151,12 +151,13 @@ case_Values() {
   expect value Hamburg $pages
   [ "$(sed -n 's/^read 0 //p' <<<"$out")" -gt 1 ] || fail "all values fitted one result buffer"
 
-  # Two runs of one user at once lose nothing.
-  for ws in one two; do configure "$ws" "$(simple alice)"; done
+  # Two runs of one user at once on one workstation lose nothing, in the directory or the cache.
+  configure one "$(simple alice)"
+  with=("XDG_CONFIG_HOME=$work/one/config" "XDG_STATE_HOME=$work/one/state")
   run one $(printf 'add Welcomer.One-%s ' $(seq 25)) &
   run two $(printf 'add Welcomer.Two-%s ' $(seq 25))
   wait $! || exit 1
-  [ "$(cat "$work/one.out" "$work/two.out" | sort -u)" = "add 0" ] || fail "$(cat "$work"/*.out)"
+  [ "$(sort -u "$work"/{one,two}.out)" = "add 0" ] || fail "$(cat "$work"/{one,two}.out)"
   [ "$(values alice | grep -c '^Welcomer\.\(One\|Two\)-')" = 50 ] || fail "$(values alice)"
 }
 
@@ -261,9 +262,9 @@ case_EndToEnd() {
   sleep 0.4
   press_in "Information" Return
   expect_program_exit 0
+  # Shown on ws2, the page would wait for a key and the program would not end.
   at ws2 && start_program /@ "$work/motd"
   expect_program_exit 0
-  if has_window "Information.*"; then fail "the acknowledged page showed on ws2"; fi
 
   # Silent: slapd stopped, its socket still accepting.
   at ws1
