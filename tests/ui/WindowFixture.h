@@ -96,9 +96,9 @@ class RecordingPrintingLayer : public PrintingLayer {
 /// The in-memory directory, which also logs its batches of changes.
 class RecordingClient : public FakeNetWareClient {
  public:
-  void BeginChanges() override { calls.push_back({"begin"}); }
+  void BeginChanges() override { calls.push_back({"begin", "", "", {}, ""}); }
   bool EndChanges() override {
-    calls.push_back({"end"});
+    calls.push_back({"end", "", "", {}, ""});
     return true;
   }
   /// "begin", each value added, "end", as they came.
