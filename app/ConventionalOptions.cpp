@@ -29,20 +29,21 @@ std::string VersionText() {
 }
 
 std::optional<int> AnswerConventionalOption(const std::vector<std::string>& arguments,
-                                            std::ostream& out, std::ostream& err) {
+                                            std::FILE* out, std::FILE* err) {
   if (arguments.empty())
     return std::nullopt;
+  std::string answer;
   if (arguments[0] == "--help") {
-    out << PlainUsageText();
+    answer = PlainUsageText();
   } else if (arguments[0] == "--version") {
-    out << VersionText();
+    answer = VersionText();
   } else {
     return std::nullopt;
   }
   // Output to a file or a pipe is buffered: only the flush tells whether it arrived.
-  out.flush();
-  if (!out) {
-    err << "welcomer: cannot write to standard output\n";
+  const bool written = std::fwrite(answer.data(), 1, answer.size(), out) == answer.size();
+  if (std::fflush(out) != 0 || !written || std::ferror(out)) {
+    std::fputs("welcomer: cannot write to standard output\n", err);
     return 1;
   }
   return 0;

@@ -1,7 +1,7 @@
 #pragma once
 
+#include <cstdio>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,7 +13,7 @@ namespace welcomer {
 /// file arguments. Returns the exit code when it answered, 0, or 1 when the answer could not
 /// be written (a full disk, a closed pipe), which is then said on `err`; nothing otherwise.
 std::optional<int> AnswerConventionalOption(const std::vector<std::string>& arguments,
-                                            std::ostream& out, std::ostream& err);
+                                            std::FILE* out, std::FILE* err);
 
 /// The usage text as a terminal shows it: a line feed ends every line, and the mnemonic
 /// markers are applied as the information box applies them ("&&" shows one "&").

@@ -1,5 +1,5 @@
 #include <clocale>
-#include <iostream>
+#include <cstdio>
 
 #include "app/ConventionalOptions.h"
 #include "app/Init_Unit.h"
@@ -17,7 +17,8 @@ int main(int argc, char** argv) {
   using namespace welcomer;
   const std::vector<std::string> arguments = ArgumentsFrom(argc, argv);
   // Answered before anything else, so that asking for help loads no GUI and touches no state.
-  if (const std::optional<int> answered = AnswerConventionalOption(arguments, std::cout, std::cerr))
+  // Plain C streams: every login would pay for the start-up of the C++ ones.
+  if (const std::optional<int> answered = AnswerConventionalOption(arguments, stdout, stderr))
     return *answered;
 
   // The run-once record is dated in the user's own month names and separators.

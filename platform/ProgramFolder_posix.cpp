@@ -6,7 +6,9 @@
 
 namespace welcomer {
 
-std::string ProgramLibraryFolder() {
+namespace {
+
+std::string FindProgramLibraryFolder() {
   char executable[PATH_MAX];
   ssize_t length = ::readlink("/proc/self/exe", executable, sizeof executable - 1);
   if (length <= 0)
@@ -20,6 +22,15 @@ std::string ProgramLibraryFolder() {
   if (::realpath(folder.c_str(), resolved) == nullptr)
     return std::string();
   return std::string(resolved) + "/";
+}
+
+}  // namespace
+
+std::string ProgramLibraryFolder() {
+  // The executable does not move while it runs; resolving the folder costs a system call per
+  // path component, and the program and its client loader both ask.
+  static const std::string folder = FindProgramLibraryFolder();
+  return folder;
 }
 
 }  // namespace welcomer

@@ -1,7 +1,13 @@
 #include "app/Init_Unit.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <tuple>
+
+#include "app/FileSelection.h"
 #include "platform/AsciiText.h"
 #include "tests/support/FakeServices.h"
 #include "tests/support/TempDir.h"
@@ -14,7 +20,29 @@ using namespace welcomer::testing;
 const std::time_t kMarch1999 = LocalTime(1999, 3, 15, 8, 30, 0);
 constexpr const char* kConfigFound = "Config found in NDS:\r\n";
 
-class StartUpTest : public ::testing::Test {
+// Hands every call on to the test's directory and notes each read and add in `log`.
+class NotingClient : public ForwardingNetWareClient {
+ public:
+  NotingClient(NetWareClient& target, std::string& log)
+      : ForwardingNetWareClient(target), log_(log) {}
+  bool ReadAttributeValues(const std::string& c, const std::string& o, TNWDSAttribute a,
+                           std::vector<std::string>& v) override {
+    log_ += "read ";
+    return ForwardingNetWareClient::ReadAttributeValues(c, o, a, v);
+  }
+  bool AddAttributeValue(const std::string& c, const std::string& o, TNWDSAttribute a,
+                         const std::string& v) override {
+    log_ += "add ";
+    return ForwardingNetWareClient::AddAttributeValue(c, o, a, v);
+  }
+
+ private:
+  std::string& log_;
+};
+
+// Searches the real file system and stands in for the user's lock; notes both in log_, with
+// the client's reads and adds.
+class StartUpTest : public ::testing::Test, public FileSearcher, public UserLock {
  protected:
   void SetUp() override {
     dir_.MakeDir("motd");
@@ -24,16 +52,28 @@ class StartUpTest : public ::testing::Test {
     }
     motd_ = dir_ / "motd";
   }
+  std::vector<FoundFile> Find(const std::string& pattern) override {
+    log_ += "find " + pattern + " ";
+    return PosixFileSearcher().Find(pattern);
+  }
+  bool Acquire(std::chrono::milliseconds, std::string& reason) override {
+    reason = lockRefusal_;
+    log_ += reason.empty() ? "lock " : "";
+    return reason.empty();
+  }
+  void Release() override { log_ += "unlock "; }
 
   StartUpResult Run(const std::vector<std::string>& arguments) {
-    StartUpServices services{searcher_, launcher_, clock_, format_, [this] {
-                               ++clientsCreated_;
-                               return std::make_unique<ForwardingNetWareClient>(directory_);
-                             }};
+    boxes_.shown.clear();
+    launcher_.started.clear();
+    log_.clear();
+    StartUpServices services{*this, launcher_, clock_, DateTimeFormat{},
+                             [this] { return std::make_unique<NotingClient>(directory_, log_); }};
+    services.userLock = this;
     return StartUp(arguments, state_, services);
   }
-
-  std::string Key(const std::string& name) const { return UpperCaseAscii(motd_ + "/" + name); }
+  std::string Upper(const std::string& name) const { return UpperCaseAscii(dir_ / name); }
+  std::string Key(const std::string& name) const { return Upper("motd/" + name); }
   std::string Record(const std::string& name) const {
     return "Welcomer.File." + Key(name) + "=4 644826048";
   }
@@ -48,109 +88,70 @@ class StartUpTest : public ::testing::Test {
   std::string motd_;
   RecordingMessageBoxes boxes_;
   FakeNetWareClient directory_;
-  PosixFileSearcher searcher_;
   RecordingLauncher launcher_;
   FixedClock clock_{{2026, 12, 5, 12, 39, 52}};
-  DateTimeFormat format_;
   RunState state_;
-  int clientsCreated_ = 0;
+  std::string log_;
+  std::string lockRefusal_;
 };
 
-TEST_F(StartUpTest, UsageEndsWithExitCodeTen) {
-  const std::vector<std::vector<std::string>> rows = {
-      {},
-      {"/?"},
-      {"a?b.txt", "/v"},
-      {"/f", "/remove"},
-      {"/remove", "/F"},
-      {"/nt"},
-      {"/nt", "/v"},  // /v goes first, leaving /nt without its text
-      {"/ro"},
-      {"x", "/ro"},
-      {"/@"},
-  };
-  for (const auto& arguments : rows) {
-    SCOPED_TRACE(::testing::PrintToString(arguments));
-    boxes_.shown.clear();
-    directory_.calls.clear();
-    const StartUpResult result = Run(arguments);
-    EXPECT_FALSE(result.showWindow);
-    EXPECT_EQ(result.exitCode, 10);
-    ASSERT_FALSE(boxes_.shown.empty());
-    EXPECT_EQ(boxes_.shown.back(), (ShownBox{BoxKind::kInformation, UsageText()}));
-    EXPECT_TRUE(launcher_.started.empty());
-    EXPECT_EQ(directory_.CountOf("remove"), 0u);
-    EXPECT_FALSE(state_.NetWareClient);
-  }
-}
-
-TEST_F(StartUpTest, UsageTextLines) {
-  const std::string text = UsageText();
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  lines.push_back(text.substr(start));
-  ASSERT_EQ(lines.size(), 23u);
-  EXPECT_EQ(lines[0], "Welcomer 1.3 Usage:");
-  EXPECT_EQ(lines[4], "\t\texample: /ro \"command /cdir h:\\\"");
-  EXPECT_EQ(lines[16],
-            "/@ dir\\pattern\tshow only files that match this dir\\pattern (e.g. XXX\\*.*)");
-  EXPECT_EQ(lines[22], "Timestamps for each textfile are stored in NDS in the \"L\" attribute");
-  EXPECT_EQ(text.find('\n', text.size() - 1), std::string::npos);
-}
-
-TEST_F(StartUpTest, VerboseAloneListsTheStateAndEnds) {
-  directory_.values = {"Berlin", "Welcomer.RunOnce=x"};
-  const StartUpResult result = Run({"/v"});
-  EXPECT_EQ(result.exitCode, 0);
-  EXPECT_FALSE(result.showWindow);
-  EXPECT_EQ(Texts(),
-            std::vector<std::string>{std::string(kConfigFound) + "Welcomer.RunOnce=x\r\n"});
-  EXPECT_EQ(clientsCreated_, 1);
-  EXPECT_FALSE(state_.NetWareClient);
-}
-
-TEST_F(StartUpTest, RemoveTakesOnlyOwnEntriesAndEnds) {
+TEST_F(StartUpTest, RunsThatEndWithoutTheWindow) {
+  const std::vector<std::string> mixed = {"Berlin", "Welcomer.RunOnce=x", "welcomer.File.X=1",
+                                          "Welcomer.File.A=1"};
+  const std::vector<std::string> foreign = {"Berlin", "welcomer.File.X=1"};
+  const std::vector<std::string> unchanged = {Record("a_news.txt"), Record("b_rules.txt")};
+  const std::string listed =
+      std::string(kConfigFound) + "Welcomer.RunOnce=x\r\nWelcomer.File.A=1\r\n";
+  const std::string usage = UsageText(), ask = NoFileQuestion(false), askAt = NoFileQuestion(true);
+  const std::string removed = "Succesfully removed Welcomer entrys from NDS";
+  const std::string notFound = "Could not find file ";
   struct Row {
     std::vector<std::string> arguments;
-    std::vector<std::string> stored;
-    std::vector<std::string> left;
-    std::vector<std::string> texts;
+    std::vector<std::string> stored;  // the directory's values before the run
+    int exitCode;
+    std::vector<std::string> texts;  // every box, in order
+    std::vector<std::string> left;   // the directory's values after the run
   };
   const Row rows[] = {
-      {{"/remove", "/ro", "x", "file"},
-       {"Berlin", "Welcomer.RunOnce=x", "welcomer.File.X=1", "Welcomer.File.A=1"},
-       {"Berlin", "welcomer.File.X=1"},
-       {}},
-      {{"/v", "/remove"},
-       {"Welcomer.RunOnce=x"},
-       {},
-       {std::string(kConfigFound) + "Welcomer.RunOnce=x\r\n",
-        "Succesfully removed Welcomer entrys from NDS"}},
-      // Nothing stored: nothing to remove and nothing to say.
-      {{"/remove", "/ro", "x"}, {"Berlin"}, {"Berlin"}, {}},
+      {{}, mixed, 10, {usage}, mixed},
+      {{"a?b.txt", "/v"}, mixed, 10, {usage}, mixed},
+      {{"/remove", "/F"}, mixed, 10, {usage}, mixed},
+      {{"/nt", "/v"}, mixed, 10, {listed, usage}, mixed},  // /v goes first, /nt is left bare
+      {{"x", "/ro"}, mixed, 10, {usage}, mixed},
+      {{"/@"}, mixed, 10, {usage}, mixed},
+      // Only the program's own values are listed and removed.
+      {{"/v"}, mixed, 0, {listed}, mixed},
+      {{"/remove", "/ro", "x", "file"}, mixed, 0, {}, foreign},
+      {{"/v", "/remove"}, mixed, 0, {listed, removed}, foreign},
+      {{"/remove", "/ro", "x"}, foreign, 0, {}, foreign},  // nothing to remove, nothing to say
+      {{"/ro", "x"}, mixed, 0, {}, mixed},                 // it ran before
+      {{"/@", motd_}, unchanged, 0, {}, unchanged},        // every page unchanged
+      // No file left: the question, with the hint only without /@. A repeated option is a file
+      // argument, and "?" counts only in the first argument.
+      {{"/x"}, {}, 0, {ask}, {}},
+      {{"/@", "/nowhere"}, {}, 0, {askAt}, {}},
+      {{"/v", "/x", "/v"}, {}, 0, {kConfigFound, notFound + "/X", notFound + "/V", ask}, {}},
+      {{"/v", "x/?"}, {}, 0, {kConfigFound, notFound + "X/?", ask}, {}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.arguments));
-    boxes_.shown.clear();
     directory_.values = row.stored;
     const StartUpResult result = Run(row.arguments);
-    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.exitCode, row.exitCode);
     EXPECT_FALSE(result.showWindow);
-    EXPECT_EQ(directory_.values, row.left);
     EXPECT_EQ(Texts(), row.texts);
+    EXPECT_EQ(directory_.values, row.left);
     EXPECT_TRUE(launcher_.started.empty());
+    EXPECT_FALSE(state_.NetWareClient);
   }
+  // Yes to the question shows the usage.
+  boxes_.answers = {true};
+  EXPECT_EQ(Run({"/x"}).exitCode, 10);
+  EXPECT_EQ(Texts(), (std::vector<std::string>{ask, usage}));
 }
 
-TEST_F(StartUpTest, CaptionRule) {
-  struct Row {
-    std::string typed;
-    std::string caption;
-  };
-  const Row rows[] = {
+TEST(CaptionRuleTest, UnderscoresCapitaliseTheNextLetter) {
+  const std::pair<std::string, std::string> rows[] = {
       {"_thi&s is a text", "Thi&s is a text"},
       {"_good _morning", "Good Morning"},
       {"a_", "a_"},
@@ -161,216 +162,145 @@ TEST_F(StartUpTest, CaptionRule) {
       {"\xc9T\xc9", "\xc9t\xc9"},
       {"", ""},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.typed);
-    EXPECT_EQ(TransformCaption(UpperCaseAscii(row.typed)), row.caption);
-  }
+  for (const auto& [typed, caption] : rows)
+    EXPECT_EQ(TransformCaption(UpperCaseAscii(typed)), caption) << typed;
 }
 
 TEST_F(StartUpTest, OptionValuesFollowTheOptionOnceEarlierOptionsAreGone) {
   EXPECT_TRUE(Run({"/nt", "/v", "_x", "/ro", "/nt", motd_ + "/a_news.txt"}).showWindow);
   EXPECT_EQ(state_.CheckboxCaption, "X");
-  EXPECT_EQ(launcher_.started, std::vector<std::string>{"/nt"});
-  EXPECT_EQ(boxes_.shown[0].text, kConfigFound);  // the verbose flag was taken first
+  EXPECT_EQ(launcher_.started, std::vector<std::string>{"/nt"});  // as typed
+  EXPECT_EQ(boxes_.shown[0].text, kConfigFound);                  // the verbose flag went first
 }
-
-TEST_F(StartUpTest, RunOnceRunsOnceAndEndsWhenNothingIsLeft) {
-  EXPECT_EQ(Run({"/ro", "Touch /tmp/Marker"}).exitCode, 0);
-  EXPECT_EQ(launcher_.started, std::vector<std::string>{"Touch /tmp/Marker"});
-  EXPECT_EQ(directory_.values,
-            std::vector<std::string>{"Welcomer.RunOnce=05/Dec/2026 12:39:52 (TOUCH /TMP/MARKER)"});
-
-  // The next start finds the record and runs nothing, not even with another command.
-  EXPECT_EQ(Run({"/v", "/ro", "other"}).exitCode, 0);
-  EXPECT_EQ(launcher_.started.size(), 1u);
-  EXPECT_EQ(directory_.values.size(), 1u);
-
-  // Force mode reads and stores nothing: the command runs, and a later real start still finds
-  // only the first record.
-  directory_.values.clear();
-  EXPECT_EQ(Run({"/ro", "x", "/f"}).exitCode, 0);
-  EXPECT_EQ(launcher_.started.size(), 2u);
-  EXPECT_TRUE(directory_.values.empty());
-  EXPECT_EQ(directory_.CountOf("read"), 2u);
-  EXPECT_EQ(Run({"/ro", "x"}).exitCode, 0);
-  EXPECT_EQ(launcher_.started.size(), 3u);
-}
-
-// Notes, at each directory call, whether the lock was held.
-class WatchedLock : public UserLock {
- public:
-  bool Acquire(std::chrono::milliseconds, std::string& reason) override {
-    ++acquired;
-    reason = refusal;
-    held = refusal.empty();
-    return held;
-  }
-  void Release() override { held = false; }
-  bool held = false;
-  int acquired = 0;
-  std::string refusal;
-};
-
-class LockWatchingClient : public ForwardingNetWareClient {
- public:
-  LockWatchingClient(NetWareClient& target, const WatchedLock& lock,
-                     std::vector<std::string>& heldAt)
-      : ForwardingNetWareClient(target), lock_(lock), heldAt_(heldAt) {}
-  bool ReadAttributeValues(const std::string& c, const std::string& o, TNWDSAttribute a,
-                           std::vector<std::string>& v) override {
-    heldAt_.push_back("read:" + std::to_string(lock_.held));
-    return ForwardingNetWareClient::ReadAttributeValues(c, o, a, v);
-  }
-  bool AddAttributeValue(const std::string& c, const std::string& o, TNWDSAttribute a,
-                         const std::string& v) override {
-    heldAt_.push_back("add:" + std::to_string(lock_.held));
-    return ForwardingNetWareClient::AddAttributeValue(c, o, a, v);
-  }
-
- private:
-  const WatchedLock& lock_;
-  std::vector<std::string>& heldAt_;
-};
 
 TEST_F(StartUpTest, TheLockSpansReadingTheStateThroughStoringTheRunOnceRecord) {
-  struct Row {
-    std::vector<std::string> arguments;
-    std::string refusal;
-    std::vector<std::string> heldAt;
-    size_t started;
-  };
   const std::string waited = "another run held the lock too long";
-  const Row rows[] = {
-      {{"/ro", "setup"}, "", {"read:1", "add:1"}, 1},
-      {{"/ro", "setup", "/v"}, waited, {"read:0", "add:0"}, 1},  // goes on as without a lock
-      {{"/ro", "setup", "/f"}, "", {}, 1},                       // nothing read, nothing stored
-      {{"/v", "/@", motd_}, "", {"read:0"}, 0},                  // no run-once, no lock
+  // The arguments, why the lock cannot be had, and what happened in which order.
+  const std::tuple<std::vector<std::string>, std::string, std::string> rows[] = {
+      {{"/ro", "setup"}, "", "lock read add unlock "},
+      {{"/ro", "setup", "/v"}, waited, "read add "},  // goes on as without a lock
+      {{"/ro", "setup", "/f"}, "", ""},               // nothing read, nothing stored
+      {{"/v"}, "", "read "},                          // no run-once, no lock
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(::testing::PrintToString(row.arguments));
+  for (const auto& [arguments, refusal, log] : rows) {
+    SCOPED_TRACE(::testing::PrintToString(arguments));
     directory_.values.clear();
-    launcher_.started.clear();
-    boxes_.shown.clear();
-    WatchedLock lock;
-    lock.refusal = row.refusal;
-    std::vector<std::string> heldAt;
-    StartUpServices services{
-        searcher_, launcher_, clock_, format_,
-        [&] { return std::make_unique<LockWatchingClient>(directory_, lock, heldAt); }};
-    services.userLock = &lock;
-    StartUp(row.arguments, state_, services);
-    EXPECT_EQ(heldAt, row.heldAt);
-    EXPECT_FALSE(lock.held) << "released before the pages";
-    EXPECT_EQ(launcher_.started.size(), row.started);
-    EXPECT_EQ(lock.acquired, row.heldAt.size() == 2 ? 1 : 0);
-    if (!row.refusal.empty()) {
-      EXPECT_EQ(boxes_.shown[0].text, "Going on without the lock of this user: " + waited);
+    lockRefusal_ = refusal;
+    Run(arguments);
+    EXPECT_EQ(log_, log);
+    EXPECT_EQ(launcher_.started.size(), arguments[0] == "/ro" ? 1u : 0u);
+    if (!refusal.empty()) {
+      EXPECT_EQ(Texts()[0], "Going on without the lock of this user: " + waited);
     }
-  }
-}
-
-TEST_F(StartUpTest, VerboseModeSaysWhyThereIsNoStateAndWhichPathsCannotBeRemembered) {
-  directory_.whyUnusable = "the directory client could not be loaded: libnetwin32.so: missing";
-  dir_.MakeDir("motd/" + std::string(230, 'd'));
-  const std::string longName = "motd/" + std::string(230, 'd') + "/x.txt";
-  dir_.WriteFile(longName, "1");
-  const std::string longPath = UpperCaseAscii(dir_ / longName);
-  EXPECT_TRUE(Run({"/v", motd_ + "/a_news.txt", dir_ / longName}).showWindow);
-  const std::vector<std::string> texts = Texts();
-  ASSERT_GE(texts.size(), 4u);
-  EXPECT_EQ(texts[0], kConfigFound);
-  EXPECT_EQ(texts[1], "No state can be kept: " + directory_.whyUnusable);
-  EXPECT_EQ(texts[texts.size() - 2],
-            "These paths are too long to be remembered, so their pages show at every login:\r\n" +
-                longPath + "\r\n");
-}
-
-TEST_F(StartUpTest, NoFileQuestion) {
-  struct Row {
-    std::vector<std::string> arguments;
-    bool answer;
-    int exitCode;
-    bool hint;
-    std::vector<std::string> before;
-  };
-  const Row rows[] = {
-      {{"/x"}, false, 0, true, {}},
-      {{"/x"}, true, 10, true, {}},
-      {{"/v", "/x", "/v"},
-       false,
-       0,
-       true,
-       {kConfigFound, "Could not find file /X", "Could not find file /V"}},
-      {{"/@", "/nowhere"}, false, 0, false, {}},
-      // The "?" only counts in the first argument.
-      {{"/v", "x/?"}, false, 0, true, {kConfigFound, "Could not find file X/?"}},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(::testing::PrintToString(row.arguments));
-    boxes_.shown.clear();
-    boxes_.answers = {row.answer};
-    const StartUpResult result = Run(row.arguments);
-    EXPECT_EQ(result.exitCode, row.exitCode);
-    EXPECT_FALSE(result.showWindow);
-    std::vector<std::string> texts = Texts();
-    ASSERT_FALSE(texts.empty());
-    size_t question = 0;
-    while (question < boxes_.shown.size() && boxes_.shown[question].kind != BoxKind::kConfirm) {
-      ++question;
-    }
-    ASSERT_LT(question, boxes_.shown.size());
-    EXPECT_EQ(std::vector<std::string>(texts.begin(), texts.begin() + question), row.before);
-    EXPECT_EQ(texts[question].find("Use /@") != std::string::npos, row.hint);
-    EXPECT_EQ(boxes_.shown.size(), question + (row.answer ? 2 : 1));
-    EXPECT_FALSE(state_.NetWareClient);
   }
 }
 
 TEST_F(StartUpTest, ChangedFilesGoToTheWindowAndStaleRecordsGo) {
   dir_.SetModified("motd/b_rules.txt", kMarch1999 + 60);
+  const std::string longPath = dir_.WriteFile("motd/" + std::string(230, 'x'), "");
   directory_.values = {Record("a_news.txt"), Record("b_rules.txt"), "Berlin"};
-  const StartUpResult result = Run({"/v", "/@", motd_, "ignored.txt"});
-  ASSERT_TRUE(result.showWindow);
-  ASSERT_EQ(state_.DisplayList.Count(), 1u);
+  directory_.whyUnusable = "the directory client could not be loaded: libnetwin32.so: missing";
+  ASSERT_TRUE(Run({"/v", "/@", dir_ / "MOTD", "ignored.txt"}).showWindow);
+  // The folder is searched as typed, and its files where it was found: resolving its letter
+  // case again would list every folder on the way a second time.
+  EXPECT_EQ(log_, "read find " + (dir_ / "MOTD") + " find " + motd_ + "/*.* ");
+  ASSERT_EQ(state_.DisplayList.Count(), 2u);
   EXPECT_EQ(NameOf(state_.DisplayList[0]), Key("B_RULES.TXT"));
-  EXPECT_EQ(state_.CurrentPage, 0);
   EXPECT_EQ(state_.StoredEntries.Count(), 2u);
   EXPECT_EQ(directory_.values, (std::vector<std::string>{Record("a_news.txt"), "Berlin"}));
-  ASSERT_EQ(boxes_.shown.size(), 3u);
-  EXPECT_EQ(boxes_.shown[1].text.rfind("Files to track:\r\n", 0), 0u);
-  EXPECT_EQ(boxes_.shown[2].text, "Files to display:\r\n" + state_.DisplayList.Text());
-  EXPECT_TRUE(state_.NetWareClient);
+  // Verbose mode says why no state is kept, and which pages show at every login.
+  const std::vector<std::string> texts = Texts();
+  ASSERT_EQ(texts.size(), 5u);
+  EXPECT_EQ(texts[1], "No state can be kept: " + directory_.whyUnusable);
+  EXPECT_EQ(texts[3],
+            "These paths are too long to be remembered, so their pages show at every login:\r\n" +
+                UpperCaseAscii(longPath) + "\r\n");
+  EXPECT_EQ(texts[4], "Files to display:\r\n" + state_.DisplayList.Text());
 }
 
-TEST_F(StartUpTest, EveryFileUnchangedEndsQuietly) {
-  directory_.values = {Record("a_news.txt"), Record("b_rules.txt")};
-  const StartUpResult result = Run({"/@", motd_});
-  EXPECT_FALSE(result.showWindow);
-  EXPECT_EQ(result.exitCode, 0);
-  EXPECT_TRUE(boxes_.shown.empty());
-  EXPECT_EQ(directory_.CountOf("remove"), 0u);
-  EXPECT_FALSE(state_.NetWareClient);
-}
+// While it lives, the process acts as a user without privileges (root may read and list
+// anything): permission checks look at the effective IDs.
+class Unprivileged {
+ public:
+  Unprivileged() { EXPECT_TRUE(!root_ || (::setegid(65534) == 0 && ::seteuid(65534) == 0)); }
+  ~Unprivileged() { EXPECT_TRUE(!root_ || (::seteuid(0) == 0 && ::setegid(0) == 0)); }
 
-TEST_F(StartUpTest, ForceModeShowsEverythingAndTouchesNothing) {
-  directory_.values = {Record("a_news.txt"), Record("b_rules.txt")};
-  const StartUpResult result = Run({"/f", "/v", "/@", motd_});
-  ASSERT_TRUE(result.showWindow);
-  EXPECT_TRUE(state_.ForceMode);
-  EXPECT_EQ(state_.DisplayList.Count(), 2u);
-  EXPECT_TRUE(state_.StoredEntries.Empty());
-  EXPECT_TRUE(directory_.calls.empty());
-  // Only "Files to display:" — no state listing, no "Files to track:".
-  ASSERT_EQ(boxes_.shown.size(), 1u);
-  EXPECT_EQ(boxes_.shown[0].text.rfind("Files to display:", 0), 0u);
-}
+ private:
+  const bool root_ = ::geteuid() == 0;
+};
 
-TEST_F(StartUpTest, RepeatedOptionIsAFileArgument) {
-  const StartUpResult result = Run({"/V", "/v", motd_ + "/A_NEWS.TXT"});
-  ASSERT_TRUE(result.showWindow);
-  ASSERT_EQ(state_.DisplayList.Count(), 1u);
-  EXPECT_EQ(state_.DisplayList[0], Key("A_NEWS.TXT") + "=4 644826048");
-  EXPECT_EQ(Texts()[1], "Could not find file /V");
+// Searched by a user without privileges, from the motd folder. The modes give groups what they
+// give others, so that the groups of whoever runs the test do not matter.
+TEST_F(StartUpTest, WhatEachArgumentFinds) {
+  // Before "news.txt" by name: a hidden file, a folder and a pipe, none of them a page.
+  dir_.MakeDir("first");
+  dir_.WriteFile("first/.draft.txt", "");
+  dir_.MakeDir("first/a_folder.txt");
+  ::mkfifo((dir_ / "first/a_pipe.txt").c_str(), 0600);
+  dir_.WriteFile("motd/.secret", "");
+  dir_.MakeDir("motd/old");
+  dir_.MakeDir("locked");
+  dir_.WriteFile("locked/a_secret.txt", "");
+  dir_.MakeDir("xonly");
+  for (const char* name : {"first/news.txt", "locked/b_news.txt", "xonly/News.txt"}) {
+    dir_.WriteFile(name, "news!");
+    dir_.SetModified(name, kMarch1999);
+  }
+  // Modes that hold for the owner too, so that the test means the same run by anyone.
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_.path()))
+    std::filesystem::permissions(entry, std::filesystem::perms(entry.is_directory() ? 0755 : 0644));
+  for (const auto& [name, mode] :
+       {std::pair{"", 0755}, {"locked/a_secret.txt", 0}, {"xonly", 0311}})
+    ASSERT_EQ(::chmod((dir_ / name).c_str(), static_cast<mode_t>(mode)), 0) << name;
+  const std::string news = "=4 644826048 < motd/a_news.txt|",
+                    rules = "=4 644826048 < motd/b_rules.txt|";
+  const std::string secret = "Files left out, as they cannot be read:\r\nlocked/a_secret.txt\r\n|";
+  // The arguments after /v; the pages' entries and where each is read from, then the error boxes,
+  // with the test's folder left out.
+  const std::pair<std::vector<std::string>, std::string> rows[] = {
+      {{"/@", motd_}, "MOTD/A_NEWS.TXT" + news + "MOTD/B_RULES.TXT" + rules},
+      {{"/@", motd_ + "/"}, "MOTD/A_NEWS.TXT" + news + "MOTD/B_RULES.TXT" + rules},
+      {{"/@", dir_ / "MOTD/B*.TXT"}, "MOTD/B_RULES.TXT" + rules},
+      {{"/@", dir_ / "MOTD/A_NEWS.TXT"}, "MOTD/A_NEWS.TXT" + news},
+      {{"/@", motd_ + "/old"}, ""},
+      {{"/@", "*.TXT"},
+       "A_NEWS.TXT=4 644826048 < a_news.txt|B_RULES.TXT=4 644826048 < b_rules.txt|"},
+      // A plain pattern is keyed by its text and read from its first match that is a page.
+      {{motd_ + "/*.TXT", "/X", dir_ / "MOTD/B_RULES.TXT", motd_ + "/old", motd_ + "/.secret"},
+       "MOTD/*.TXT" + news + "MOTD/B_RULES.TXT" + rules +
+           "Could not find file /X|Could not find file MOTD/OLD|Could not find file MOTD/.SECRET|"},
+      {{dir_ / "first/*.txt"}, "FIRST/*.TXT=5 644826048 < first/news.txt|"},
+      // A file the user may not read is left out, and named.
+      {{"/@", dir_ / "locked"}, "LOCKED/B_NEWS.TXT=5 644826048 < locked/b_news.txt|" + secret},
+      {{dir_ / "locked/*.txt"}, "LOCKED/*.TXT=5 644826048 < locked/b_news.txt|" + secret},
+      {{"/@", dir_ / "locked/a_secret.txt"}, secret},
+      // Only a listing finds "NEWS.TXT"; the name as typed needs none.
+      {{dir_ / "xonly/News.txt"}, "XONLY/NEWS.TXT=5 644826048 < xonly/News.txt|"},
+  };
+  char previous[4096];
+  ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
+  ASSERT_EQ(::chdir(motd_.c_str()), 0);
+  for (const auto& [arguments, expected] : rows) {
+    std::vector<std::string> verbose = {"/v"};
+    verbose.insert(verbose.end(), arguments.begin(), arguments.end());
+    {
+      Unprivileged user;
+      Run(verbose);
+    }
+    std::string seen;
+    for (const StringList::Item& item : state_.DisplayList.Items())
+      seen += item.text + " < " + item.file + "|";
+    for (const ShownBox& box : boxes_.shown)
+      seen += box.kind == BoxKind::kError ? box.text + "|" : "";
+    for (const std::string& folder : {dir_.path() + "/", UpperCaseAscii(dir_.path() + "/")}) {
+      for (size_t at; (at = seen.find(folder)) != std::string::npos;)
+        seen.erase(at, folder.size());
+    }
+    EXPECT_EQ(seen, expected) << ::testing::PrintToString(arguments);
+  }
+  ASSERT_EQ(::chdir(previous), 0);
+  // Listable again, so that the folder can be removed.
+  EXPECT_EQ(::chmod((dir_ / "xonly").c_str(), 0700), 0);
 }
 
 TEST(ArgumentsFromTest, DropsTheProgramNameAndEmptyArguments) {

@@ -4,7 +4,7 @@
 # compile in what they need of the platform layer, hold none of the program's state.
 # Usage: module_symbols.sh <welcomer> <library folder> <archive of a layer>...
 set -euo pipefail
-program=$1
+exported=$(nm -D --defined-only "$1" | awk '{print $3}' | sort -u)
 folder=$2
 shift 2
 
@@ -29,35 +29,30 @@ defined() {
 
 core_globals=$(defined globals "$@")
 core_state=$(defined state "$@")
-exported=$(nm -D --defined-only "$program" | awk '{print $3}' | sort -u)
-
 failures=0
-while IFS= read -r library; do
-  name=$(basename "$library")
-  if [[ $name == libwelcomer-* ]]; then
-    # A copy linked in from a static library may have been made local to the module.
+for library in "$folder"/*.so; do
+  [ -L "$library" ] && continue
+  # A copy linked in from a static library may have been made local to the module.
+  if [[ $(basename "$library") == libwelcomer-* ]]; then
     copies=$(sort -u <(comm -12 <(echo "$core_globals") <(defined all "$library")) \
       <(comm -12 <(echo "$core_state") <(defined state "$library")))
-    what="defines what the program defines"
     # Undefined here and not exported by the program: the module would not load.
-    missing=$(comm -23 <(nm -D --undefined-only "$library" | awk '$2 ~ /welcomer/ {print $2}' | sort -u) \
-      <(echo "$exported"))
+    missing=$(comm -23 <(nm -D --undefined-only "$library" | awk '$2 ~ /welcomer/ {print $2}' |
+      sort -u) <(echo "$exported"))
     if [ -n "$missing" ]; then
-      echo "FAIL: $name uses what the program does not export:"
+      echo "FAIL: $(basename "$library") uses what the program does not export:"
       echo "$missing" | c++filt | sed 's/^/  /'
       failures=$((failures + 1))
     fi
   else
     copies=$(comm -12 <(echo "$core_state") <(defined state "$library"))
-    what="holds state of the program"
   fi
   if [ -n "$copies" ]; then
-    echo "FAIL: $name $what:"
+    echo "FAIL: $(basename "$library") holds what the program defines:"
     echo "$copies" | c++filt | sed 's/^/  /'
     failures=$((failures + 1))
   fi
-  echo "checked $name"
-done < <(find "$folder" -maxdepth 1 -type f -name '*.so' | sort)
-
+  echo "checked $(basename "$library")"
+done
 [ "$failures" -eq 0 ] && echo "PASS"
 exit $((failures > 0))

@@ -2,38 +2,20 @@
 # welcomer-login: the arguments file becomes the program's arguments, one per line; nothing to
 # do is no error; a file that others could have changed is not followed.
 # Usage: launcher_test.sh <welcomer-login>
-set -u
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/common.sh"
 mkdir "$work/bin"
 cp "$1" "$work/bin/welcomer-login"
 # A stand-in program beside the launcher: it lists its arguments one per line, in brackets.
-cat >"$work/bin/welcomer" <<'EOS'
-#!/bin/sh
-for argument in "$@"; do printf '[%s]\n' "$argument"; done
-exit 3
-EOS
+printf '#!/bin/sh\nfor a in "$@"; do printf "[%%s]\\n" "$a"; done\nexit 3\n' >"$work/bin/welcomer"
 chmod 755 "$work/bin/welcomer" "$work/bin/welcomer-login"
-passed=0
-failed=0
 
-# check NAME EXPECTED_EXIT EXPECTED_STDOUT EXPECTED_STDERR_TEXT: runs the launcher on $work/arguments
+# check NAME EXIT ARGUMENTS-SEEN STANDARD-ERROR-HOLDS: runs the launcher on $work/arguments.
 check() {
-  local name=$1 expected_exit=$2 expected_out=$3 expected_err=$4
   (cd / && WELCOMER_ARGUMENTS="$work/arguments" "$work/bin/welcomer-login") \
     >"$work/out" 2>"$work/err" </dev/null
-  local code=$?
-  local out
-  out=$(cat "$work/out")
-  if [ "$code" -ne "$expected_exit" ] || [ "$out" != "$expected_out" ]; then
-    echo "FAIL $name: exit $code (expected $expected_exit), arguments:"; cat "$work/out"
-    cat "$work/err"; failed=$((failed + 1)); return
-  fi
-  if { [ -z "$expected_err" ] && [ -s "$work/err" ]; } ||
-     { [ -n "$expected_err" ] && ! grep -qF -- "$expected_err" "$work/err"; }; then
-    echo "FAIL $name: standard error:"; cat "$work/err"; failed=$((failed + 1)); return
-  fi
-  echo "ok   $name"; passed=$((passed + 1))
+  [ $? -eq "$2" ] && [ "$(cat "$work/out")" = "$3" ] &&
+    if [ -z "$4" ]; then [ ! -s "$work/err" ]; else grep -qF -- "$4" "$work/err"; fi
+  verdict "$1" "$work/out" "$work/err"
 }
 
 printf '%s\n' '# Messages of the day' '' '/@' '   /srv/motd of the day  ' \
@@ -42,37 +24,21 @@ printf '%s\n' '# Messages of the day' '' '/@' '   /srv/motd of the day  ' \
 printf 'last line without a line feed\r' >>"$work/arguments"
 check "one argument a line, comments and blank lines skipped" 3 \
   "$(printf '[%s]\n' /@ '/srv/motd of the day' /nt '_please _read &this' /ro 'touch /tmp/a #1' \
-     '/srv/motd/*.txt' \
-     'last line without a line feed')" ""
-
-printf '/v\r\n/@\r\nC:\\motd\r\n' >"$work/arguments"
-check "carriage returns are dropped" 3 "$(printf '[%s]\n' /v /@ 'C:\motd')" ""
-
+    '/srv/motd/*.txt' 'last line without a line feed')" ""
 : >"$work/arguments"
 check "an empty file starts nothing" 0 "" ""
-
 printf '# /@\n#/srv/motd\n\n   \n' >"$work/arguments"
 check "comments only start nothing" 0 "" ""
-
 rm -f "$work/arguments"
 check "a missing file starts nothing" 0 "" ""
-
-mkdir "$work/arguments"
-check "a folder is not read" 1 "" "cannot read"
-rmdir "$work/arguments"
-
 printf '/v\n' >"$work/arguments"
 chmod 666 "$work/arguments"
 check "a file others may change is ignored" 1 "" "others may change it"
 chmod 644 "$work/arguments"
-
 if [ "$(id -u)" -eq 0 ]; then
   chown 4242 "$work/arguments"
   check "a file of another user is ignored" 1 "" "belongs to neither root nor you"
-  chown 0 "$work/arguments"
 else
   echo "skip a file of another user is ignored: needs root to give the file away"
 fi
-
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

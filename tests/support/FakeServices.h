@@ -99,11 +99,7 @@ class ForwardingNetWareClient : public NetWareClient {
 class FixedClock : public Clock {
  public:
   explicit FixedClock(LocalDateTime now) : now_(now) {}
-  LocalDateTime Now() override {
-    ++reads;
-    return now_;
-  }
-  int reads = 0;
+  LocalDateTime Now() override { return now_; }
 
  private:
   LocalDateTime now_;
