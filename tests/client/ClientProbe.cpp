@@ -3,8 +3,8 @@
 //   client_probe <prefix> [count]  adds <prefix>-0, <prefix>-1, ... to "L", printing each index
 //                                  once stored; without end when no count is given
 //   client_probe read              prints the code of a read and the number of values
-//   client_probe codes             prints the codes of a read and an add, 0 when it knows the
-//                                  user, and the client's words for the last failure
+//   client_probe codes             prints the codes of a read, an add and a read, 0 when it
+//                                  knows the user, and the client's words for the last failure
 //   client_probe restricted        the same as "nobody", when started as root
 
 #include <grp.h>
@@ -35,7 +35,9 @@ int main(int argc, char** argv) {
   } else if (mode == "codes" || mode == "restricted") {
     const int32_t read = ReadValues(context.handle(), user, "L").result;
     const int32_t add = AddText(context.handle(), user, "L", "x");
-    std::printf("%d %d %d %s\n", read, add, user.empty() ? -1 : 0, LastFailureText().c_str());
+    const std::string why = LastFailureText();
+    const int32_t again = ReadValues(context.handle(), user, "L").result;
+    std::printf("%d %d %d %d %s\n", read, add, again, user.empty() ? -1 : 0, why.c_str());
   } else {
     const long count = argc == 3 ? std::atol(argv[2]) : -1;
     for (long i = 0; count < 0 || i < count; ++i) {
