@@ -353,6 +353,9 @@ int32_t SqliteBackend::Connect(bool write) {
     return 0;
   db_.reset();
   writable_ = false;
+  // A file made afresh may get the number of one found damaged before.
+  if (!exists)
+    verdict_ = Verdict::kUnchecked;
   if (path.empty())
     return Fail(kNWErrStoreUnavailable, "no state folder: no home folder is known");
   // The first call of all makes the store, even when it only reads.

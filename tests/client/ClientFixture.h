@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
-#include <sqlite3.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,24 +15,9 @@
 
 namespace welcomer::testing {
 
-/// Runs one SQL text on the database past the client; the first column of the first row.
-inline std::string Sql(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  sqlite3_stmt* statement = nullptr;
-  std::string answer;
-  if (sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
-      sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-      sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0) != nullptr)
-    answer = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-  sqlite3_finalize(statement);
-  sqlite3_close(db);
-  return answer;
-}
-
-/// Starts client_probe with `arguments` in a process of its own; `pid` gets its process ID,
-/// which it prints first.
-inline FILE* StartProbe(const std::string& arguments, pid_t* pid = nullptr) {
-  FILE* output = ::popen(("exec '" CLIENT_PROBE_PATH "' " + arguments).c_str(), "r");
+/// Starts `command` under sh; `pid` gets the process ID it runs as.
+inline FILE* Start(const std::string& command, pid_t* pid = nullptr) {
+  FILE* output = ::popen(("echo $$; exec " + command).c_str(), "r");
   char line[32];
   const bool started = output != nullptr && std::fgets(line, sizeof line, output) != nullptr;
   if (pid != nullptr)
@@ -41,23 +25,16 @@ inline FILE* StartProbe(const std::string& arguments, pid_t* pid = nullptr) {
   return output;
 }
 
-/// Reads the rest of the probe's output into `output` and tells how it ended: the exit code, or
-/// 128 + the signal that ended it.
-inline int Finish(FILE* probe, std::string* output = nullptr) {
+/// Reads the rest of the command's output into `output`, without the last line's end, and tells
+/// how it ended: its exit code, or 128 + the signal that ended it.
+inline int Finish(FILE* command, std::string* output = nullptr) {
   std::string text;
-  for (char line[256]; probe != nullptr && std::fgets(line, sizeof line, probe) != nullptr;)
+  for (char line[256]; command != nullptr && std::fgets(line, sizeof line, command) != nullptr;)
     text += line;
   if (output != nullptr)
     *output = text.substr(0, text.find_last_not_of('\n') + 1);
-  const int status = probe != nullptr ? ::pclose(probe) : -1;
+  const int status = command != nullptr ? ::pclose(command) : -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-/// What a fresh process in `mode` prints after its process ID (see client_probe); empty when it
-/// failed.
-inline std::string Probe(const std::string& mode) {
-  std::string output;
-  return Finish(StartProbe(mode), &output) == 0 ? output : "";
 }
 
 /// Each test gets a state folder of its own (XDG_STATE_HOME) and a context with the name
@@ -72,6 +49,23 @@ class ClientTest : public ::testing::Test {
   }
   std::string DatabasePath() const { return temp / "state/welcomer/directory.sqlite3"; }
   int32_t ctx() const { return context_.handle(); }
+  /// What `command` printed, run by sh in the test's folder with $d the state folder and $f the
+  /// database in it; standard error is dropped.
+  std::string Sh(const std::string& command) const {
+    std::string output;
+    Finish(::popen(("cd '" + temp.path() +
+                    "' && export d=state/welcomer f=state/welcomer/directory.sqlite3 && {\n" +
+                    command + "\n} 2>/dev/null")
+                       .c_str(),
+                   "r"),
+           &output);
+    return output;
+  }
+  /// What a fresh client_probe in `mode` printed, when it ended well; empty otherwise.
+  static std::string Probe(const std::string& mode) {
+    std::string output;
+    return Finish(Start(CLIENT_PROBE_PATH " " + mode), &output) == 0 ? output : "";
+  }
 
   TempDir temp;
   const std::string account = ::getpwuid(::geteuid())->pw_name;

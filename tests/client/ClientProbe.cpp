@@ -1,5 +1,5 @@
 // A second process for the tests, so that two runs of one user, a run that is killed, or a run
-// bound by file modes can be made from a test. It prints its process ID first.
+// bound by file modes can be made from a test.
 //   client_probe <prefix> [count]  adds <prefix>-0, <prefix>-1, ... to "L", printing each index
 //                                  once stored; without end when no count is given
 //   client_probe read              prints the code of a read and the number of values
@@ -21,8 +21,6 @@ using namespace welcomer::testing;
 int main(int argc, char** argv) {
   if (argc != 2 && argc != 3)
     return 2;
-  std::printf("%d\n", static_cast<int>(::getpid()));
-  std::fflush(stdout);
   const std::string mode = argv[1];
   if (mode == "restricted" && ::geteuid() == 0 &&
       (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))

@@ -78,9 +78,8 @@ TEST_F(DirectoryValuesTest, ValuesArriveWholeWithinTheReportedSize) {
   EXPECT_EQ(AddText(ctx(), user, "Login Grace Limit", "43"), kNWErrSyntaxViolation);
   EXPECT_EQ(ChangeValues(ctx(), user, "L", {"octets"}, kAddValue, 9), kNWErrInvalidAttrSyntax);
   // A stored word longer than a word, as a damaged store may hold it, still comes out as one.
-  Sql(DatabasePath(),
-      "UPDATE attribute_values SET value = x'2a000000ffffffffffff' "
-      "WHERE attribute = 'Login Grace Limit'");
+  Sh("sqlite3 $f \"UPDATE attribute_values SET value = x'2a000000ffffffffffff' WHERE attribute "
+     "= 'Login Grace Limit'\"");
   EXPECT_THAT(ReadValues(ctx(), user, "Login Grace Limit").values, ElementsAre(word));
 }
 
