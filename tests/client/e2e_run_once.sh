@@ -5,38 +5,25 @@ set -euo pipefail
 program=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
 
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-# Without a display every message goes to standard error, which is what these checks read.
-unset DISPLAY WAYLAND_DISPLAY
-# The program upper-cases its arguments, so the command gets an upper-case name and finds the
-# file it writes through the environment.
-mkdir -p "$work/bin"
-printf '#!/bin/sh\necho run >>"$WELCOMER_E2E_MARKER"\n' >"$work/bin/MARK"
+# Without a display every message goes to standard error, which is what these checks read. The
+# program upper-cases its arguments, so the command gets an upper-case name.
+unset DISPLAY WAYLAND_DISPLAY XDG_RUNTIME_DIR
+mkdir "$work/bin"
+printf '#!/bin/sh\necho run >>%s/marker\n' "$work" >"$work/bin/MARK"
 chmod +x "$work/bin/MARK"
-export PATH="$work/bin:$PATH" WELCOMER_E2E_MARKER="$work/marker"
-
-fresh_state() {
-  rm -rf "$work/state" "$WELCOMER_E2E_MARKER"
-  export XDG_STATE_HOME="$work/state/$1"
-}
-
+export PATH="$work/bin:$PATH"
+fresh_state() { rm -rf "$work/state" "$work/marker"; export XDG_STATE_HOME="$work/state/$1"; }
 # The command is started detached: wait until it has run as often as expected, then a little
 # longer so that a run too many would show.
-runs() { cat "$WELCOMER_E2E_MARKER" 2>/dev/null | wc -l; }
+runs() { cat "$work/marker" 2>/dev/null | wc -l; }
 expect_runs() {
   for _ in $(seq 50); do [ "$(runs)" -ge "$1" ] && break || sleep 0.1; done
   sleep 0.3
   [ "$(runs)" -eq "$1" ] || fail "$2: expected $1 runs of the command, saw $(runs)"
 }
-
-welcomer() {
-  "$program" "$@" 2>"$work/stderr" || fail "welcomer $* exited with $?: $(cat "$work/stderr")"
-}
+welcomer() { "$program" "$@" 2>"$work/stderr" || fail "welcomer $* exited with $?: $(cat "$work/stderr")"; }
 
 # /ro runs its command once and the state it keeps is listed under /v; /remove clears it.
 fresh_state once
@@ -55,26 +42,19 @@ expect_runs 2 "/ro after /remove"
 # A trial with /f runs the command every time and leaves the real /ro its one run.
 fresh_state force
 for expected in 1 2 3 3; do
-  if [ "$expected" -le 2 ]; then welcomer /f /ro MARK; else welcomer /ro MARK; fi
+  welcomer $([ "$expected" -le 2 ] && echo /f) /ro MARK
   expect_runs "$expected" "run $expected of /f /ro, /f /ro, /ro, /ro"
 done
 
 # Twenty logins of one user at the same instant run the command once; the lock sits in the
 # state folder when there is no runtime folder, and in the runtime folder when there is one.
-for runtime in none own; do
-  fresh_state "concurrent-$runtime"
-  unset XDG_RUNTIME_DIR
-  if [ "$runtime" = own ]; then
-    export XDG_RUNTIME_DIR="$work/runtime"
-    mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-  fi
+for runtime in "" "$work/runtime"; do
+  fresh_state "concurrent${runtime:+-own}"
+  [ -z "$runtime" ] || { mkdir -m 700 "$runtime" && export XDG_RUNTIME_DIR="$runtime"; }
   pids=()
-  for i in $(seq 20); do
-    "$program" /ro MARK 2>"$work/concurrent-$i" &
-    pids+=($!)
-  done
+  for i in $(seq 20); do "$program" /ro MARK 2>"$work/concurrent-$i" & pids+=($!); done
   for pid in "${pids[@]}"; do wait "$pid" || fail "a run at once failed: $(cat "$work"/concurrent-*)"; done
-  expect_runs 1 "twenty runs at once ($runtime runtime folder)"
+  expect_runs 1 "twenty runs at once (runtime folder: ${runtime:-none})"
   [ "$(sqlite3 "$XDG_STATE_HOME/welcomer/directory.sqlite3" 'PRAGMA integrity_check')" = ok ] ||
     fail "the database is damaged"
 done
