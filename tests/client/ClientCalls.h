@@ -40,12 +40,6 @@ inline std::string WhoAmI(int32_t context) {
   return NWDSWhoAmI(context, name) == 0 ? name : "";
 }
 
-/// The client's own words for its last failure.
-inline std::string LastFailureText() {
-  char text[512] = {};
-  return NWDSLastFailureText(text) == 0 ? text : "";
-}
-
 /// One change of `attribute` with `values` in one request, each value handed over as its bytes
 /// (texts with their terminator). Returns the first non-zero code.
 inline int32_t ChangeValues(int32_t context, const std::string& object,

@@ -33,9 +33,10 @@ int main(int argc, char** argv) {
   } else if (mode == "codes" || mode == "restricted") {
     const int32_t read = ReadValues(context.handle(), user, "L").result;
     const int32_t add = AddText(context.handle(), user, "L", "x");
-    const std::string why = LastFailureText();
+    char why[512] = "";
+    NWDSLastFailureText(why);
     const int32_t again = ReadValues(context.handle(), user, "L").result;
-    std::printf("%d %d %d %d %s\n", read, add, again, user.empty() ? -1 : 0, why.c_str());
+    std::printf("%d %d %d %d %s\n", read, add, again, user.empty() ? -1 : 0, why);
   } else {
     const long count = argc == 3 ? std::atol(argv[2]) : -1;
     for (long i = 0; count < 0 || i < count; ++i) {

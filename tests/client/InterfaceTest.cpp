@@ -109,8 +109,7 @@ std::vector<int32_t> EveryBufferCall(int32_t context, NWDSBuf* buffer, const std
 }
 
 TEST_F(HandlesTest, ContextsAndBuffersThatAreNotLiveAreRefused) {
-  NWDSBuf* live = nullptr;
-  NWDSBuf* freed = nullptr;
+  NWDSBuf *live = nullptr, *freed = nullptr;
   ASSERT_EQ(NWDSAllocBuf(4096, &live) | NWDSAllocBuf(4096, &freed) | NWDSFreeBuf(freed), 0);
   const int32_t gone = NWDSDuplicateContext(ctx());
   ASSERT_EQ(NWDSFreeContext(gone), 0);
@@ -140,9 +139,7 @@ TEST_F(HandlesTest, ContextsAndBuffersThatAreNotLiveAreRefused) {
 TEST_F(HandlesTest, BuffersAndIterationsServeOnlyWhatTheyWereMadeFor) {
   // Each value fills a result buffer of its own.
   ASSERT_EQ(ChangeValues(ctx(), user, "L", {std::string(150, 'a'), std::string(150, 'b'), "c"}), 0);
-  NWDSBuf* modify = nullptr;
-  NWDSBuf* request = nullptr;
-  NWDSBuf* result = nullptr;
+  NWDSBuf *modify = nullptr, *request = nullptr, *result = nullptr;
   ASSERT_EQ(NWDSAllocBuf(64, &modify) | NWDSAllocBuf(4096, &request) | NWDSAllocBuf(256, &result) |
                 NWDSInitBuf(ctx(), 9, modify) | NWDSInitBuf(ctx(), 3, request) |
                 NWDSPutAttrName(ctx(), request, "L"),
@@ -150,7 +147,7 @@ TEST_F(HandlesTest, BuffersAndIterationsServeOnlyWhatTheyWereMadeFor) {
   const char* const object = user.c_str();
   uint32_t count = 0;
   char text[256];
-  int32_t iteration = -1;
+  int32_t iteration = -1, copy = -1;
   EXPECT_EQ(NWDSPutChange(ctx(), request, kAddValue, "L"), kNWErrBadVerb);
   EXPECT_EQ(NWDSPutAttrVal(ctx(), modify, kCiString, "no change yet"), kNWErrBadVerb);
   EXPECT_EQ(NWDSRead(ctx(), object, 1, 0, modify, &iteration, result), kNWErrBadVerb);
@@ -164,7 +161,7 @@ TEST_F(HandlesTest, BuffersAndIterationsServeOnlyWhatTheyWereMadeFor) {
 
   EXPECT_EQ(NWDSRead(ctx(), object, 1, 0, request, nullptr, result), kNWErrNullPointer);
   ASSERT_EQ(NWDSRead(ctx(), object, 1, 0, request, &iteration, result), 0);
-  ASSERT_NE(iteration, -1);
+  ASSERT_NE(copy = iteration, -1);
   // A result buffer hands out no value before its attribute, nor past its last value.
   EXPECT_EQ(NWDSGetAttrVal(ctx(), result, kCiString, text), kNWErrBufferEmpty);
   ASSERT_EQ(NWDSGetAttrName(ctx(), result, text, &count, nullptr), 0);
@@ -175,7 +172,6 @@ TEST_F(HandlesTest, BuffersAndIterationsServeOnlyWhatTheyWereMadeFor) {
 
   // An iteration belongs to its context and object, and ends with its read.
   ClientContext other;
-  int32_t copy = iteration;
   EXPECT_EQ(NWDSRead(other.handle(), object, 1, 0, request, &copy, result), kNWErrInvalidIteration);
   EXPECT_EQ(NWDSRead(ctx(), "CN=someone.O=LOCAL", 1, 0, request, &copy, result),
             kNWErrInvalidIteration);
