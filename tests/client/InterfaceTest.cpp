@@ -225,8 +225,9 @@ TEST_F(HandlesTest, NothingIsWrittenPastTheCallersBuffers) {
   for (size_t i = 0; i < std::size(rows); ++i) {
     std::memset(out, '#', sizeof out);
     EXPECT_EQ(rows[i].call(), rows[i].expected) << "row " << i;
-    if (rows[i].text)
+    if (rows[i].text) {
       EXPECT_EQ(std::string(out, ::strnlen(out, rows[i].end)), *rows[i].text) << "row " << i;
+    }
     EXPECT_EQ(std::string(out + rows[i].end, 8), "########") << "row " << i;
   }
   EXPECT_EQ(NWDSSetContext(ctx(), 3, ("OU=" + std::string(130, 'c')).c_str()), kNWErrNameTooLong);

@@ -181,10 +181,11 @@ TEST_F(StoreTest, WhatTheRunCannotUseIsReportedAndLeftAsItIs) {
     EXPECT_THAT(answer, StartsWith(std::to_string(row.read) + " " + std::to_string(row.add) + " " +
                                    std::to_string(row.again) + " 0"));
     EXPECT_THAT(answer, HasSubstr(row.why));
-    if (row.add != 0)
+    if (row.add != 0) {
       EXPECT_EQ(Sh(snapshot), before) << "what was there was changed";
-    else
+    } else {
       EXPECT_EQ(Sh("stat -c %a $d $f"), "700\n600");
+    }
   }
   Sh("chmod -R u+rwX .");
 }
