@@ -413,7 +413,7 @@ int32_t SqliteBackend::Open(const std::string& path, bool write) {
     return Fail(kNWErrInconsistentDatabase, damage_);
   }
   const bool whole = write && verdict_ != Verdict::kWhole;
-  if (!empty && (verdict_ == Verdict::kUnchecked || whole)) {
+  if (!empty) {
     bool ours = false;
     std::string why;
     const int32_t result = CheckFile(*db_, whole, ours, why, rc);
@@ -429,7 +429,8 @@ int32_t SqliteBackend::Open(const std::string& path, bool write) {
       }
       return Fail(result, path + ": " + why);
     }
-    verdict_ = whole ? Verdict::kWhole : Verdict::kShapeOk;
+    if (whole)
+      verdict_ = Verdict::kWhole;
     empty = !ours;
   }
   if (write) {

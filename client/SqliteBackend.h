@@ -72,8 +72,8 @@ class SqliteBackend : public DirectoryBackend {
   std::string openPath_;
   uint64_t device_ = 0;
   uint64_t inode_ = 0;
-  /// What the checks found of the file at device_ and inode_.
-  enum class Verdict { kUnchecked, kShapeOk, kWhole, kDamaged };
+  /// What SQLite's quick check found of the file at device_ and inode_.
+  enum class Verdict { kUnchecked, kWhole, kDamaged };
   Verdict verdict_ = Verdict::kUnchecked;
   std::string damage_;      ///< why the file is damaged, while it is
   bool batching_ = false;   ///< between BeginChanges and EndChanges
