@@ -70,14 +70,13 @@ bool LazyUi::Show(BoxKind kind, const std::string& text) {
   return module ? module->MessageBoxes().Show(kind, text) : fallback_.Show(kind, text);
 }
 
-int LazyUi::RunInformationWindow(RunState& state,
-                                 const std::function<bool(const std::string&)>& addStateEntry) {
+int LazyUi::RunInformationWindow(RunState& state) {
   if (UiModule* module = Module())
-    return module->RunInformationWindow(state, addStateEntry);
+    return module->RunInformationWindow(state);
   // SSH and console logins: someone at a terminal can read the pages and answer there.
   if (StandardStreamsAreTerminals()) {
     if (TerminalModule* terminal = LoadTerminalModule())
-      return terminal->RunPages(state, addStateEntry);
+      return terminal->RunPages(state);
   }
   std::fprintf(stderr, "welcomer: no display: %zu changed page(s) cannot be shown\n",
                state.DisplayList.Count());

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "app/UiModule.h"
@@ -28,8 +27,7 @@ class LazyUi : public MessageBoxPresenter {
   /// Runs the information window; without a GUI, shows the pages on the terminal of standard
   /// input and output, or, when there is none, says on standard error that they cannot be shown
   /// and returns 0.
-  int RunInformationWindow(RunState& state,
-                           const std::function<bool(const std::string&)>& addStateEntry);
+  int RunInformationWindow(RunState& state);
 
   /// True once the module was asked for and answered; false before and when it failed.
   bool GuiLoaded() const { return module_ != nullptr; }

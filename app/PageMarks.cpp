@@ -1,12 +1,14 @@
 #include "app/PageMarks.h"
 
+#include <vector>
+
+#include "app/StateStore.h"
 #include "app/StringList.h"
 
 namespace welcomer {
 namespace {
 
 constexpr char kMark = 'X';
-constexpr const char* kFileRecordPrefix = "Welcomer.File.";
 
 }  // namespace
 
@@ -40,7 +42,8 @@ void PageMarks::LeavePage(int page, bool showNext) {
     SetValue(page, Value(page).substr(1));
 }
 
-void PageMarks::Commit(const std::function<bool(const std::string&)>& addStateEntry) {
+void PageMarks::Commit() {
+  std::vector<std::string> records;
   if (!state_.ForceMode) {
     StringList& list = state_.DisplayList;
     for (size_t i = 0; i < list.Count(); ++i) {
@@ -49,9 +52,16 @@ void PageMarks::Commit(const std::function<bool(const std::string&)>& addStateEn
         continue;
       SetValue(page, Value(page).substr(1));
       const int first = list.IndexOfName(Path(page));
-      // A failed store is not reported: the page simply shows again next time.
-      addStateEntry(kFileRecordPrefix + list[static_cast<size_t>(first)]);
+      records.push_back(std::string(kFileRecordPrefix) + list[static_cast<size_t>(first)]);
     }
+  }
+  if (NetWareClient* client = state_.NetWareClient.get(); client && !records.empty()) {
+    // Twenty acknowledged pages cost the directory one sync, not twenty. A failed store is not
+    // reported: the page simply shows again next time.
+    client->BeginChanges();
+    for (const std::string& record : records)
+      AddStateEntry(client, record);
+    client->EndChanges();
   }
   state_.DisplayList.Clear();
   state_.StoredEntries.Clear();

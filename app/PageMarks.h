@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "app/Init_Unit.h"
@@ -22,10 +21,11 @@ class PageMarks {
   /// a mark away. Nothing changes in force mode.
   void LeavePage(int page, bool showNext);
 
-  /// Unless in force mode, hands "Welcomer.File." + path=stamp of every marked entry, in list
-  /// order, to `addStateEntry` (its result is not looked at) with the mark taken off; then
-  /// releases DisplayList and StoredEntries.
-  void Commit(const std::function<bool(const std::string&)>& addStateEntry);
+  /// Unless in force mode, stores the file record ("Welcomer.File." + path=stamp) of every marked
+  /// entry, with the mark taken off, in list order, through state.NetWareClient as one batch of
+  /// changes; a record that is not kept is not reported. Then releases DisplayList and
+  /// StoredEntries.
+  void Commit();
 
  private:
   std::string Path(int page) const;

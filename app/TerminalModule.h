@@ -1,8 +1,5 @@
 #pragma once
 
-#include <functional>
-#include <string>
-
 #include "app/Init_Unit.h"
 
 namespace welcomer {
@@ -18,8 +15,7 @@ class TerminalModule {
   /// followed by the show-next question unless in force mode, and stores the acknowledged
   /// pages as the information window does, also when the user stops early. Releases the lists.
   /// Returns the process's exit code.
-  virtual int RunPages(RunState& state,
-                       const std::function<bool(const std::string&)>& addStateEntry) = 0;
+  virtual int RunPages(RunState& state) = 0;
 };
 
 /// The module's file in the program's library folder.

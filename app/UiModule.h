@@ -1,8 +1,5 @@
 #pragma once
 
-#include <functional>
-#include <string>
-
 #include "app/Init_Unit.h"
 #include "netware/MessageBox.h"
 #include "platform/Display.h"
@@ -23,10 +20,9 @@ class UiModule {
   virtual MessageBoxPresenter& MessageBoxes() = 0;
 
   /// Sets the application title "Information", shows the information window on
-  /// state.DisplayList from state.CurrentPage, and runs until it closes. `addStateEntry` stores
-  /// a page the user acknowledged. Returns the process's exit code.
-  virtual int RunInformationWindow(
-      RunState& state, const std::function<bool(const std::string&)>& addStateEntry) = 0;
+  /// state.DisplayList from state.CurrentPage, and runs until it closes. The pages the user
+  /// acknowledged are stored through state.NetWareClient. Returns the process's exit code.
+  virtual int RunInformationWindow(RunState& state) = 0;
 
   /// Ends the GUI before the program ends: GUI libraries cannot be torn down safely from exit
   /// handlers, nor left running under the leak checker. Nothing may be called after it.

@@ -38,9 +38,7 @@ int main(int argc, char** argv) {
 
   int exitCode = result.exitCode;
   if (result.showWindow) {
-    exitCode = ui.RunInformationWindow(state, [&state](const std::string& entry) {
-      return AddStateEntry(state.NetWareClient.get(), entry);
-    });
+    exitCode = ui.RunInformationWindow(state);
     // What the directory answered to the acknowledgements, now that the window is gone.
     ShowClientNotices(state.NetWareClient.get(), state.Verbose);
   }

@@ -10,8 +10,7 @@ namespace {
 
 class PagesOnTerminal : public TerminalModule {
  public:
-  int RunPages(RunState& state,
-               const std::function<bool(const std::string&)>& addStateEntry) override {
+  int RunPages(RunState& state) override {
     const std::unique_ptr<Terminal> terminal = OpenStandardTerminal();
     if (!terminal) {
       std::fprintf(stderr, "welcomer: no terminal: %zu changed page(s) cannot be shown\n",
@@ -21,7 +20,7 @@ class PagesOnTerminal : public TerminalModule {
       return 0;
     }
     DiskPageFileSource files;
-    return TerminalPages(state, {*terminal, files, addStateEntry}).Run();
+    return TerminalPages(state, {*terminal, files}).Run();
   }
 };
 

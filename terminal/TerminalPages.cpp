@@ -57,7 +57,7 @@ int TerminalPages::Run() {
       break;
     marks.LeavePage(page, answer == Answer::kShowNext);
   }
-  marks.Commit(services_.addStateEntry);
+  marks.Commit();
   return 0;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,8 +14,6 @@ namespace welcomer {
 struct TerminalPagesServices {
   Terminal& terminal;
   PageFileSource& files;
-  /// Stores one acknowledged page ("Welcomer.File." + path=stamp); its result is not looked at.
-  std::function<bool(const std::string&)> addStateEntry;
 };
 
 /// The information window's pages for a user at a terminal. Each page of state.DisplayList, in
@@ -24,9 +21,10 @@ struct TerminalPagesServices {
 /// wrapped at the terminal's width and held at each screenful until the user goes on; a picture
 /// is announced by its path and size. After each page the show-next caption asks " [Y/n] ": n
 /// leaves the page acknowledged as an unticked box does. The acknowledged pages are stored
-/// after the last one, and also when the user stops early with end of input or an interrupt.
-/// In force mode nothing is asked or stored. A page that cannot be read is named in a notice
-/// and asks nothing. No byte of a page, a path or the caption reaches the terminal raw.
+/// through state.NetWareClient after the last one, and also when the user stops early with end
+/// of input or an interrupt. In force mode nothing is asked or stored. A page that cannot be read
+/// is named in a notice and asks nothing. No byte of a page, a path or the caption reaches the
+/// terminal raw.
 class TerminalPages {
  public:
   /// `state` and the services must outlive the object.

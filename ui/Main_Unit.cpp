@@ -28,8 +28,6 @@ namespace {
 
 constexpr int kPageAreaWidth = 488;
 constexpr int kPageAreaHeight = 280;
-constexpr char kMark = 'X';
-constexpr const char* kFileRecordPrefix = "Welcomer.File.";
 
 QFont LayoutFont(int pixelSize, bool bold) {
   // The layout's face is rarely installed here; the style hint lets the font system pick the
@@ -65,7 +63,7 @@ QString FromPath(const std::string& path) {
 }  // namespace
 
 TMain::TMain(RunState& state, TMainServices services, QWidget* parent)
-    : QDialog(parent), state_(state), services_(std::move(services)) {
+    : QDialog(parent), state_(state), services_(std::move(services)), marks_(state) {
   BuildLayout();
   // The native window must exist before the task-bar state can be written onto it.
   winId();
@@ -180,23 +178,6 @@ std::string TMain::PagePath(int page) const {
 std::string TMain::PageFile(int page) const {
   const StringList::Item& item = state_.DisplayList.Items()[static_cast<size_t>(page)];
   return item.file.empty() ? PagePath(page) : item.file;
-}
-
-// Values are always reached through the path, so that entries with the same path share one
-// mark.
-std::string TMain::PageValue(int page) const {
-  return state_.DisplayList.Value(PagePath(page));
-}
-
-void TMain::SetPageValue(int page, const std::string& value) {
-  const int index = state_.DisplayList.IndexOfName(PagePath(page));
-  const std::string& entry = state_.DisplayList[static_cast<size_t>(index)];
-  state_.DisplayList.Set(static_cast<size_t>(index), std::string(NameOf(entry)) + "=" + value);
-}
-
-bool TMain::PageMarked(int page) const {
-  const std::string value = PageValue(page);
-  return !value.empty() && value[0] == kMark;
 }
 
 void TMain::Guarded(const std::function<void()>& handler) {
@@ -332,21 +313,15 @@ void TMain::FormShow() {
 
 void TMain::LeavePage() {
   // A page that could not be shown was not seen: leaving it says nothing about it.
-  if (state_.ForceMode || !pageShown_ || PageCount() == 0)
+  if (!pageShown_ || PageCount() == 0)
     return;
-  const int page = state_.CurrentPage;
-  const bool marked = PageMarked(page);
-  // What counts is the box as the user leaves the page: ticking it again takes the mark away.
-  if (!ShowNext->isChecked() && !marked)
-    SetPageValue(page, kMark + PageValue(page));
-  else if (ShowNext->isChecked() && marked)
-    SetPageValue(page, PageValue(page).substr(1));
+  marks_.LeavePage(state_.CurrentPage, ShowNext->isChecked());
 }
 
 void TMain::ArriveAtPage() {
   Init();
   ShowNext->setVisible(!state_.ForceMode && pageShown_);
-  ShowNext->setChecked(!PageMarked(state_.CurrentPage));
+  ShowNext->setChecked(!marks_.Marked(state_.CurrentPage));
   FormShow();
   // Reported once the window shows where the user is.
   ReportPageError();
@@ -375,20 +350,7 @@ void TMain::PreviousButtonClick() {
 }
 
 void TMain::Commit() {
-  if (!state_.ForceMode) {
-    StringList& list = state_.DisplayList;
-    for (size_t i = 0; i < list.Count(); ++i) {
-      const int page = static_cast<int>(i);
-      if (!PageMarked(page))
-        continue;
-      SetPageValue(page, PageValue(page).substr(1));
-      const int first = list.IndexOfName(PagePath(page));
-      // A failed store is not reported: the page simply shows again next time.
-      services_.addStateEntry(kFileRecordPrefix + list[static_cast<size_t>(first)]);
-    }
-  }
-  state_.DisplayList.Clear();
-  state_.StoredEntries.Clear();
+  marks_.Commit();
   close();
 }
 

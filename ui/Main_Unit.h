@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "app/Init_Unit.h"
+#include "app/PageMarks.h"
 #include "ui/IconHide.h"
 #include "ui/ModalBox.h"
 #include "ui/PageFile.h"
@@ -37,8 +38,6 @@ struct TMainServices {
   PageFileReader& files;
   FilePrintService& filePrinting;
   PrintingLayer& printing;
-  /// Stores one acknowledged page ("Welcomer.File." + path=stamp); its result is not looked at.
-  std::function<bool(const std::string&)> addStateEntry;
   /// Makes the calls TIconHide makes on the window; empty, or null from it, for none.
   std::function<std::unique_ptr<ApplicationWindowCalls>(QWidget& window)> windowCalls;
   /// Title of the error box of a page that cannot be shown.
@@ -47,8 +46,8 @@ struct TMainServices {
 
 /// The information window: shows the pages of `state.DisplayList` one at a time, text or
 /// picture, lets the user page, untick the show-next box and print, and on Close of the last
-/// page stores every page left unticked and closes. Fixed 501 x 316 client area, no title-bar
-/// buttons, stays on top, off the task bar.
+/// page stores every page left unticked, through state.NetWareClient, and closes. Fixed 501 x 316
+/// client area, no title-bar buttons, stays on top, off the task bar.
 class TMain : public QDialog {
  public:
   /// Builds the window and shows page state.CurrentPage into it, still hidden. `state` and the
@@ -112,9 +111,6 @@ class TMain : public QDialog {
   std::string PagePath(int page) const;
   /// The file a page is read and printed from; PagePath stays the key of its state.
   std::string PageFile(int page) const;
-  std::string PageValue(int page) const;
-  void SetPageValue(int page, const std::string& value);
-  bool PageMarked(int page) const;
   void LeavePage();
   void ArriveAtPage();
   void Commit();
@@ -134,6 +130,7 @@ class TMain : public QDialog {
 
   RunState& state_;
   TMainServices services_;
+  PageMarks marks_;
   std::unique_ptr<ApplicationWindowCalls> windowCalls_;
   /// The text page's text with its line breaks as "\n", final break included.
   QString pageText_;

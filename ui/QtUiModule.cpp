@@ -61,18 +61,12 @@ MessageBoxPresenter& QtUiModule::MessageBoxes() {
   return *kindBoxes_;
 }
 
-int QtUiModule::RunInformationWindow(RunState& state,
-                                     const std::function<bool(const std::string&)>& addStateEntry) {
+int QtUiModule::RunInformationWindow(RunState& state) {
   DiskPageFileReader files;
   CupsFilePrintService filePrinting;
   QtPrintingLayer printing;
-  TMainServices services{*boxes_,
-                         files,
-                         filePrinting,
-                         printing,
-                         addStateEntry,
-                         {},
-                         QString::fromLatin1(kApplicationTitle)};
+  TMainServices services{*boxes_,  files, filePrinting,
+                         printing, {},    QString::fromLatin1(kApplicationTitle)};
   if (QGuiApplication::platformName() == QLatin1String("xcb")) {
     services.windowCalls = [](QWidget& window) -> std::unique_ptr<ApplicationWindowCalls> {
       return std::make_unique<XcbWindowCalls>(window);

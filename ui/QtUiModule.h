@@ -22,8 +22,7 @@ class QtUiModule : public UiModule {
   /// Creates the application object on `platform`, unless Qt cannot reach it.
   bool Start(GuiPlatform platform) override;
   MessageBoxPresenter& MessageBoxes() override;
-  int RunInformationWindow(RunState& state,
-                           const std::function<bool(const std::string&)>& addStateEntry) override;
+  int RunInformationWindow(RunState& state) override;
   /// Destroys the boxes and the application object.
   void Stop() override;
 

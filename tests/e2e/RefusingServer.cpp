@@ -13,64 +13,15 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <vector>
 
 namespace {
 
-bool ReadAll(int fd, void* data, size_t size) {
-  for (auto* bytes = static_cast<char*>(data); size > 0;) {
-    const ssize_t got = ::read(fd, bytes, size);
-    if (got <= 0)
-      return false;
-    bytes += got;
-    size -= static_cast<size_t>(got);
-  }
-  return true;
-}
-
-size_t Padded(size_t n) {
-  return (n + 3) & ~size_t{3};
-}
-
-void Put16(std::vector<uint8_t>& out, uint16_t v) {
-  out.insert(out.end(), {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)});
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-  Put16(out, static_cast<uint16_t>(v));
-  Put16(out, static_cast<uint16_t>(v >> 16));
-}
-
-// Answers a connection set-up: a success with no screens, or a refusal.
-bool Serve(int fd, bool accept) {
-  uint8_t request[12];
-  if (!ReadAll(fd, request, sizeof request) || request[0] != 'l')
-    return false;
-  std::vector<uint8_t> authorisation(Padded(request[6] | request[7] << 8) +
-                                     Padded(request[8] | request[9] << 8));
-  if (!ReadAll(fd, authorisation.data(), authorisation.size()))
-    return false;
-  const std::string reason = "refused";
-  std::vector<uint8_t> reply{accept ? uint8_t{1} : uint8_t{0},
-                             accept ? uint8_t{0} : static_cast<uint8_t>(reason.size())};
-  Put16(reply, 11);
-  Put16(reply, 0);
-  if (accept) {
-    Put16(reply, 8);  // 32 bytes follow
-    Put32(reply, 0);  // release
-    Put32(reply, 0x00200000);
-    Put32(reply, 0x001FFFFF);  // resource ids
-    Put32(reply, 0);           // motion buffer
-    Put16(reply, 0);           // vendor
-    Put16(reply, 0xFFFF);      // largest request
-    reply.insert(reply.end(), {0, 0, 0, 0, 32, 32, 8, 255, 0, 0, 0, 0});
-  } else {
-    Put16(reply, static_cast<uint16_t>(Padded(reason.size()) / 4));
-    reply.insert(reply.end(), reason.begin(), reason.end());
-    reply.resize(reply.size() + Padded(reason.size()) - reason.size());
-  }
-  return ::write(fd, reply.data(), reply.size()) == static_cast<ssize_t>(reply.size());
-}
+// The replies to a connection set-up, for protocol 11.0: success with a resource-id base and
+// mask, the largest request size and no screens or formats; failure with a reason.
+const uint8_t kAccepted[] = {1,    0, 11,   0,    0,  0,  8, 0,   0, 0, 0, 0, 0,    0,
+                             0x20, 0, 0xFF, 0xFF, 31, 0,  0, 0,   0, 0, 0, 0, 0xFF, 0xFF,
+                             0,    0, 0,    0,    32, 32, 8, 255, 0, 0, 0, 0};
+const uint8_t kRefused[] = {0, 7, 11, 0, 0, 0, 2, 0, 'r', 'e', 'f', 'u', 's', 'e', 'd', 0};
 
 // An abstract socket, where the X library looks first: it leaves nothing in the file system,
 // and binding it fails while another server holds the number.
@@ -108,12 +59,17 @@ int main() {
   std::fflush(stdout);
   for (int connections = 0;; ++connections) {
     const int fd = ::accept(listener, nullptr, nullptr);
-    if (fd < 0)
-      continue;
-    if (Serve(fd, connections == 0)) {
-      std::printf("%s\n", connections == 0 ? "accepted" : "refused");
-      std::fflush(stdout);
+    // The client sends its whole set-up request (byte order, version, authorisation) at once.
+    char request[4096];
+    if (fd >= 0 && ::read(fd, request, sizeof request) >= 12 && request[0] == 'l') {
+      const bool accept = connections == 0;
+      const size_t size = accept ? sizeof kAccepted : sizeof kRefused;
+      if (::write(fd, accept ? kAccepted : kRefused, size) == static_cast<ssize_t>(size)) {
+        std::printf("%s\n", accept ? "accepted" : "refused");
+        std::fflush(stdout);
+      }
     }
-    ::close(fd);
+    if (fd >= 0)
+      ::close(fd);
   }
 }

@@ -1,26 +1,22 @@
 # Sourced by the end-to-end tests that drive the window: a private X server, a private state
-# folder, and helpers to find windows and wait for the program. Expects $work to be a fresh
-# folder, and $screen, when set, to give the screen's size (1024x768x24 otherwise); sets DISPLAY,
+# folder, and helpers to find windows and wait for the program. Expects $program, $work (a fresh
+# folder) and, when set, $screen (the screen's size; 1024x768x24 otherwise); sets DISPLAY,
 # XDG_STATE_HOME and XDG_RUNTIME_DIR.
 
 for tool in Xvfb xdotool xprop xwininfo; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 
-xvfb_pid=
+# The servers started for the test: Xvfb and whatever else the test adds.
+server_pids=
 program_pid=
 cleanup() {
-  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  for pid in $program_pid $server_pids; do kill "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Waits up to twenty seconds (a sanitised build starts slowly) for a command to succeed.
 wait_for() {
@@ -35,22 +31,19 @@ wait_for() {
 # -noreset it resets whenever its last client leaves (each xdotool call, each run of the
 # program) and turns away whoever connects meanwhile, which no desktop session ever does.
 Xvfb -displayfd 3 -screen 0 "${screen:-1024x768x24}" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
+server_pids=$!
 wait_for test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n1 "$work/display")"
-export XDG_STATE_HOME="$work/state"
+export DISPLAY=":$(head -n1 "$work/display")" XDG_STATE_HOME="$work/state"
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 0700 "$XDG_RUNTIME_DIR"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 
-find_window() {
-  xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1
-}
-has_window() {
-  [ -n "$(find_window "$1")" ]
-}
-wait_for_title() {
-  wait_for has_window "$1"
+find_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
+has_window() { [ -n "$(find_window "$1")" ]; }
+# Waits for a window whose title matches $1 and prints its id.
+window_of() {
+  wait_for has_window "$1" || fail "no window titled '$1': $(cat "$work/program.log")"
+  find_window "$1"
 }
 
 # Starts the program in the background with the given arguments.
@@ -61,22 +54,17 @@ start_program() {
 
 # Waits for the program started last to end and checks its exit code.
 expect_program_exit() {
-  local expected=$1 status=0
-  for _ in $(seq 400); do
-    kill -0 "$program_pid" 2>/dev/null || break
-    sleep 0.05
-  done
-  kill -0 "$program_pid" 2>/dev/null && fail "the program did not end"
+  local status=0
+  wait_for eval '! kill -0 "$program_pid"' || fail "the program did not end"
   wait "$program_pid" || status=$?
   program_pid=
-  [ "$status" -eq "$expected" ] || fail "exit code $status, expected $expected: $(cat "$work/program.log")"
+  [ "$status" -eq "$1" ] || fail "exit code $status, expected $1: $(cat "$work/program.log")"
 }
 
 # Presses keys in the window titled $1 (a pattern), which must appear first.
 press_in() {
-  local title=$1 window
+  local window
+  window=$(window_of "$1") || exit 1
   shift
-  wait_for_title "$title" || fail "no window titled '$title': $(cat "$work/program.log")"
-  window=$(find_window "$title")
   xdotool windowfocus --sync "$window" key "$@"
 }

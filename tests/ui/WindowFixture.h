@@ -1,55 +1,142 @@
 #pragma once
 
+#include <QBuffer>
 #include <QImage>
 #include <QTest>
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "platform/AsciiText.h"
+#include "tests/support/FakeServices.h"
 #include "tests/support/TempDir.h"
-#include "tests/ui/UiFakes.h"
 #include "ui/Main_Unit.h"
-#include "ui/PageFile.h"
 
 namespace welcomer::testing {
 
-/// A window on pages written into a temporary folder; every service is a fake but the file
-/// reader. Pages are listed by their upper-cased paths, as start-up lists them.
+/// A table row that test listings show by its name rather than by its bytes.
+struct NamedRow {
+  const char* name;
+};
+inline std::ostream& operator<<(std::ostream& os, const NamedRow& row) {
+  return os << row.name;
+}
+inline constexpr auto kRowName = [](const auto& info) { return std::string(info.param.name); };
+
+/// A red picture in the given format, as a file's bytes.
+inline std::string PictureBytes(const char* format, QSize size) {
+  QImage picture(size, QImage::Format_RGB32);
+  picture.fill(Qt::red);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  EXPECT_TRUE(picture.save(&buffer, format)) << format;
+  return bytes.toStdString();
+}
+
+/// Records every box, and answers No.
+class RecordingBoxes : public BoxPresenter {
+ public:
+  bool Show(const BoxRequest& request) override {
+    shown.push_back(request);
+    return false;
+  }
+  std::vector<BoxRequest> shown;
+};
+
+/// A print service that refuses every file, and remembers what it was given.
+class FakeFilePrintService : public FilePrintService {
+ public:
+  bool PrintFile(const std::string& path) override {
+    files.push_back(path);
+    return false;
+  }
+  std::vector<std::string> files;
+};
+
+/// Records the printing layer's calls as text ("begin-text", "line:<text>", ...) and fails at
+/// the call named `failAt`: with a PrinterError, or with another exception unless
+/// `failWithPrinterError`.
+class RecordingPrintingLayer : public PrintingLayer {
+ public:
+  void SetDocumentTitle(const QString& title) override { Call("title:" + title); }
+  void BeginText() override { Call("begin-text"); }
+  void WriteLine(const QString& line) override { Call("line:" + line); }
+  void EndText() override { Call("end-text"); }
+  void BeginPicture() override { Call("begin-picture"); }
+  int PageWidth() const override { return pageWidth; }
+  void DrawPicture(const QImage& picture, const QRect& to) override {
+    Call(QString::asprintf("draw:%dx%d@%d,%d,%dx%d", picture.width(), picture.height(), to.x(),
+                           to.y(), to.width(), to.height()));
+  }
+  void EndPicture() override { Call("end-picture"); }
+  void AbortPicture() override { Call("abort-picture"); }
+  void RunSetupDialog(QWidget*) override { Call("setup"); }
+
+  int pageWidth = 4800;
+  std::string failAt;
+  bool failWithPrinterError = true;
+  std::vector<std::string> calls;
+
+ private:
+  void Call(const QString& call) {
+    calls.push_back(call.toStdString());
+    if (failAt.empty() || calls.back().substr(0, calls.back().find(':')) != failAt)
+      return;
+    if (failWithPrinterError)
+      throw PrinterError("printer on fire");
+    throw std::logic_error("something else");
+  }
+};
+
+/// The in-memory directory, which also logs its batches of changes.
+class RecordingClient : public FakeNetWareClient {
+ public:
+  void BeginChanges() override { calls.push_back({"begin"}); }
+  bool EndChanges() override {
+    calls.push_back({"end"});
+    return true;
+  }
+  /// "begin", each value added, "end", as they came.
+  std::vector<std::string> Log() const {
+    std::vector<std::string> log;
+    for (const Call& call : calls)
+      log.push_back(call.operation == "add" ? call.value : call.operation);
+    return log;
+  }
+};
+
+/// A window on pages written into a temporary folder, storing into a RecordingClient; every
+/// other service is a fake but the file reader. Pages are listed by their upper-cased paths, as
+/// start-up lists them.
 class WindowFixture : public ::testing::Test {
  protected:
-  /// Writes a page file and lists it; returns the listed path.
+  WindowFixture() {
+    auto owned = std::make_unique<RecordingClient>();
+    client = owned.get();
+    state.NetWareClient = std::move(owned);
+  }
+
+  /// Lists a page, without writing its file; returns the listed path.
+  std::string ListPage(const std::string& name, const std::string& stamp = "1 1") {
+    const std::string path = UpperCaseAscii(dir / name);
+    state.DisplayList.Add(path + "=" + stamp);
+    return path;
+  }
   std::string AddPage(const std::string& name, const std::string& content,
                       const std::string& stamp = "1 1") {
     dir.WriteFile(name, content);
     return ListPage(name, stamp);
   }
 
-  /// Lists a page without writing its file.
-  std::string ListPage(const std::string& name, const std::string& stamp = "1 1") {
-    const std::string path = UpperCaseAscii(dir / name);
-    state.DisplayList.Add(path + "=" + stamp);
-    return path;
-  }
-
-  std::string AddPicture(const std::string& name, int width, int height) {
-    QImage picture(width, height, QImage::Format_RGB32);
-    picture.fill(Qt::red);
-    EXPECT_TRUE(picture.save(QString::fromStdString(dir / name), "BMP"));
-    return ListPage(name);
-  }
-
   /// Opens the window, shown unless a printing layer of its own is given.
   TMain& Open(PrintingLayer* layer = nullptr) {
-    TMainServices services{boxes, files, filePrinting, layer ? *layer : printing, {}, {}};
-    services.addStateEntry = [this](const std::string& entry) {
-      stored.push_back(entry);
-      return storeSucceeds;
-    };
-    window = std::make_unique<TMain>(state, std::move(services));
+    window = std::make_unique<TMain>(
+        state, TMainServices{boxes, files, filePrinting, layer ? *layer : printing, {}});
     if (layer == nullptr) {
       window->show();
       EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -59,25 +146,13 @@ class WindowFixture : public ::testing::Test {
 
   void Press(Qt::Key key) { QTest::keyClick(window.get(), key); }
 
-  /// The one box shown must be the application's error box naming `needle`.
-  void ExpectErrorBox(const std::string& needle) {
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].title, QStringLiteral("Information"));
-    EXPECT_EQ(boxes.shown[0].icon, BoxIcon::kStop);
-    EXPECT_EQ(boxes.shown[0].buttons, BoxButtons::kOk);
-    EXPECT_FALSE(boxes.shown[0].mnemonics) << "a file name shows every \"&\" as it stands";
-    EXPECT_TRUE(boxes.shown[0].text.contains(QString::fromStdString(needle), Qt::CaseInsensitive))
-        << boxes.shown[0].text.toStdString();
-  }
-
   TempDir dir;
   RunState state;
+  RecordingClient* client;
   RecordingBoxes boxes;
   DiskPageFileReader files;
   FakeFilePrintService filePrinting;
   RecordingPrintingLayer printing;
-  bool storeSucceeds = true;
-  std::vector<std::string> stored;
   std::unique_ptr<TMain> window;
 };
 
