@@ -87,9 +87,11 @@ int UseRollbackJournal(Database& db) {
 
 // Read-only looks at a file that is not known to be ours: one that is not ours, or damaged,
 // must not see a single write. They share one read transaction, since another run may be
-// setting the file up right now. 0 or the client's code, with `why`; `rc` keeps SQLite's
-// answer. `ours` tells whether the file is set up already.
-int32_t CheckFile(Database& db, bool& ours, std::string& why, int& rc) {
+// setting the file up right now. The header, application ID and version are cheap and looked at
+// on every open; SQLite's quick check reads every page, which a login that only reads cannot
+// afford, so it runs when `whole` asks, before a run's first write. 0 or the client's code, with
+// `why`; `rc` keeps SQLite's answer. `ours` tells whether the file is set up already.
+int32_t CheckFile(Database& db, bool whole, bool& ours, std::string& why, int& rc) {
   sqlite3_int64 applicationId = 0;
   sqlite3_int64 version = 0;
   sqlite3_int64 tables = 0;
@@ -101,8 +103,8 @@ int32_t CheckFile(Database& db, bool& ours, std::string& why, int& rc) {
     rc = db.QueryInt("PRAGMA user_version", version);
   if (rc == SQLITE_OK)
     rc = db.QueryInt("SELECT count(*) FROM sqlite_master", tables);
-  std::string check;
-  if (rc == SQLITE_OK)
+  std::string check = "ok";
+  if (rc == SQLITE_OK && whole)
     rc = db.QueryText("PRAGMA quick_check(1)", check);
   if (rc == SQLITE_OK)
     rc = snapshot.Commit();
@@ -351,6 +353,9 @@ int32_t SqliteBackend::Connect(bool write) {
     return 0;
   db_.reset();
   writable_ = false;
+  // A file made afresh may get the number of one found damaged before.
+  if (!exists)
+    verdict_ = Verdict::kUnchecked;
   if (path.empty())
     return Fail(kNWErrStoreUnavailable, "no state folder: no home folder is known");
   // The first call of all makes the store, even when it only reads.
@@ -397,22 +402,35 @@ int32_t SqliteBackend::Open(const std::string& path, bool write) {
   const bool sameFile = info.st_dev == device_ && info.st_ino == inode_;
   device_ = info.st_dev;
   inode_ = info.st_ino;
-  if (!sameFile)
-    checked_ = false;
-
-  if (!empty && !checked_) {
+  if (!sameFile) {
+    verdict_ = Verdict::kUnchecked;
+    damage_.clear();
+  }
+  // A file found damaged stays refused for the rest of the run, reads included: they would
+  // serve what survived of it.
+  if (verdict_ == Verdict::kDamaged) {
+    db_.reset();
+    return Fail(kNWErrInconsistentDatabase, damage_);
+  }
+  const bool whole = write && verdict_ != Verdict::kWhole;
+  if (!empty) {
     bool ours = false;
     std::string why;
-    const int32_t result = CheckFile(*db_, ours, why, rc);
+    const int32_t result = CheckFile(*db_, whole, ours, why, rc);
     // A run that died in the middle of a change left a journal that only a writer can roll
     // back.
     if ((rc & 0xFF) == SQLITE_READONLY && !write)
       return Open(path, true);
     if (result != 0) {
       db_.reset();
+      if (result == kNWErrInconsistentDatabase) {
+        verdict_ = Verdict::kDamaged;
+        damage_ = path + ": " + why;
+      }
       return Fail(result, path + ": " + why);
     }
-    checked_ = true;
+    if (whole)
+      verdict_ = Verdict::kWhole;
     empty = !ours;
   }
   if (write) {
@@ -431,7 +449,7 @@ int32_t SqliteBackend::Open(const std::string& path, bool write) {
       db_.reset();
       return result;
     }
-    checked_ = true;
+    verdict_ = Verdict::kWhole;
   }
   writable_ = write;
 

@@ -25,10 +25,14 @@ std::string StateDatabasePath();
 /// made on first use, and with them the user's object, which starts with CN, Object Class and
 /// Full Name. A folder or file that belongs to someone else is not used.
 ///
-/// The file is checked once per connection: a file that is not this directory's database, or
-/// that fails SQLite's quick check, is never written to: every call then reports
-/// kNWErrInconsistentDatabase or kNWErrDatabaseFormat and the file stays as it is for the user to
-/// look at. FailureText says why the last call failed.
+/// Every open checks the file's header, application ID and version; a file that is not this
+/// directory's database is never read or written: every call reports kNWErrInconsistentDatabase
+/// or kNWErrDatabaseFormat. SQLite's quick check runs once per file and run, before its first
+/// write; a file that fails it is never written to, and every later call of the run, reads
+/// included, reports kNWErrInconsistentDatabase. Before that, a read fails with that code when a
+/// page it reads is one SQLite finds malformed; damage in pages a read does not touch is found at
+/// the first write. The file stays as it is for the user to look at. FailureText says why the last
+/// call failed.
 class SqliteBackend : public DirectoryBackend {
  public:
   /// An empty `databasePath` stands for StateDatabasePath(), looked up afresh at each call so
@@ -68,7 +72,10 @@ class SqliteBackend : public DirectoryBackend {
   std::string openPath_;
   uint64_t device_ = 0;
   uint64_t inode_ = 0;
-  bool checked_ = false;
+  /// What SQLite's quick check found of the file at device_ and inode_.
+  enum class Verdict { kUnchecked, kWhole, kDamaged };
+  Verdict verdict_ = Verdict::kUnchecked;
+  std::string damage_;      ///< why the file is damaged, while it is
   bool batching_ = false;   ///< between BeginChanges and EndChanges
   bool batchOpen_ = false;  ///< the batch's transaction is open
   std::string failure_;

@@ -1,11 +1,11 @@
 // A second process for the tests, so that two runs of one user, a run that is killed, or a run
-// bound by file modes can be made from a test. It prints its process ID first.
+// bound by file modes can be made from a test.
 //   client_probe <prefix> [count]  adds <prefix>-0, <prefix>-1, ... to "L", printing each index
 //                                  once stored; without end when no count is given
-//   client_probe restricted        as root, becomes "nobody"; prints the codes of a read and an
-//                                  add, and 0 when it still knows the user
-//   client_probe codes             the same without becoming anyone else
 //   client_probe read              prints the code of a read and the number of values
+//   client_probe codes             prints the codes of a read, an add and a read, 0 when it
+//                                  knows the user, and the client's words for the last failure
+//   client_probe restricted        the same as "nobody", when started as root
 
 #include <grp.h>
 #include <unistd.h>
@@ -21,35 +21,30 @@ using namespace welcomer::testing;
 int main(int argc, char** argv) {
   if (argc != 2 && argc != 3)
     return 2;
-  std::printf("%d\n", static_cast<int>(::getpid()));
-  std::fflush(stdout);
-  const bool restricted = argc == 2 && std::string(argv[1]) == "restricted";
-  const bool codes = restricted || (argc == 2 && std::string(argv[1]) == "codes");
-  if (restricted && ::geteuid() == 0 &&
+  const std::string mode = argv[1];
+  if (mode == "restricted" && ::geteuid() == 0 &&
       (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
     return 3;
   ClientContext context;
   const std::string user = WhoAmI(context.handle());
-  if (argc == 2 && std::string(argv[1]) == "read") {
+  if (mode == "read") {
     const ReadOutcome read = ReadValues(context.handle(), user, "L");
     std::printf("%d %zu\n", read.result, read.values.size());
-    return 0;
-  }
-  if (codes) {
-    std::printf("%d %d %d\n", ReadValues(context.handle(), user, "L").result,
-                AddText(context.handle(), user, "L", "x"), user.empty() ? -1 : 0);
-    return 0;
-  }
-  const long count = argc == 3 ? std::atol(argv[2]) : -1;
-  for (long i = 0; count < 0 || i < count; ++i) {
-    if (const int32_t result =
-            AddText(context.handle(), user, "L", argv[1] + ("-" + std::to_string(i)));
-        result != 0) {
-      std::fprintf(stderr, "add %ld failed: %d\n", i, result);
-      return 1;
+  } else if (mode == "codes" || mode == "restricted") {
+    const int32_t read = ReadValues(context.handle(), user, "L").result;
+    const int32_t add = AddText(context.handle(), user, "L", "x");
+    char why[512] = "";
+    NWDSLastFailureText(why);
+    const int32_t again = ReadValues(context.handle(), user, "L").result;
+    std::printf("%d %d %d %d %s\n", read, add, again, user.empty() ? -1 : 0, why);
+  } else {
+    const long count = argc == 3 ? std::atol(argv[2]) : -1;
+    for (long i = 0; count < 0 || i < count; ++i) {
+      if (AddText(context.handle(), user, "L", mode + "-" + std::to_string(i)) != 0)
+        return 1;
+      std::printf("%ld\n", i);
+      std::fflush(stdout);
     }
-    std::printf("%ld\n", i);
-    std::fflush(stdout);
   }
   return 0;
 }
