@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "app/FileSelection.h"
+#include "app/StateStore.h"
 #include "platform/AsciiText.h"
 #include "tests/support/FakeServices.h"
 #include "tests/support/TempDir.h"
@@ -20,29 +21,12 @@ using namespace welcomer::testing;
 const std::time_t kMarch1999 = LocalTime(1999, 3, 15, 8, 30, 0);
 constexpr const char* kConfigFound = "Config found in NDS:\r\n";
 
-// Hands every call on to the test's directory and notes each read and add in `log`.
-class NotingClient : public ForwardingNetWareClient {
- public:
-  NotingClient(NetWareClient& target, std::string& log)
-      : ForwardingNetWareClient(target), log_(log) {}
-  bool ReadAttributeValues(const std::string& c, const std::string& o, TNWDSAttribute a,
-                           std::vector<std::string>& v) override {
-    log_ += "read ";
-    return ForwardingNetWareClient::ReadAttributeValues(c, o, a, v);
-  }
-  bool AddAttributeValue(const std::string& c, const std::string& o, TNWDSAttribute a,
-                         const std::string& v) override {
-    log_ += "add ";
-    return ForwardingNetWareClient::AddAttributeValue(c, o, a, v);
-  }
-
- private:
-  std::string& log_;
-};
-
-// Searches the real file system and stands in for the user's lock; notes both in log_, with
-// the client's reads and adds.
-class StartUpTest : public ::testing::Test, public FileSearcher, public UserLock {
+// Searches the real file system, and stands in for the user's lock and for starting commands. Its
+// own calls are noted in the directory's call log, so that one log shows the order of everything.
+class StartUpTest : public ::testing::Test,
+                    public FileSearcher,
+                    public UserLock,
+                    public ProcessLauncher {
  protected:
   void SetUp() override {
     dir_.MakeDir("motd");
@@ -53,24 +37,36 @@ class StartUpTest : public ::testing::Test, public FileSearcher, public UserLock
     motd_ = dir_ / "motd";
   }
   std::vector<FoundFile> Find(const std::string& pattern) override {
-    log_ += "find " + pattern + " ";
+    Note("find " + pattern);
     return PosixFileSearcher().Find(pattern);
   }
   bool Acquire(std::chrono::milliseconds, std::string& reason) override {
     reason = lockRefusal_;
-    log_ += reason.empty() ? "lock " : "";
+    if (reason.empty())
+      Note("lock");
     return reason.empty();
   }
-  void Release() override { log_ += "unlock "; }
+  void Release() override { Note("unlock"); }
+  bool StartDetached(const std::string& commandLine, std::string&) override {
+    Note("start " + commandLine);
+    return true;
+  }
+  void Note(const std::string& what) { directory_.calls.push_back({what, "", "", {}, ""}); }
 
   StartUpResult Run(const std::vector<std::string>& arguments) {
     boxes_.shown.clear();
-    launcher_.started.clear();
-    log_.clear();
-    StartUpServices services{*this, launcher_, clock_, DateTimeFormat{},
-                             [this] { return std::make_unique<NotingClient>(directory_, log_); }};
+    directory_.calls.clear();
+    StartUpServices services{*this, *this, clock_, DateTimeFormat{}, [this] {
+                               return std::make_unique<ForwardingNetWareClient>(directory_);
+                             }};
     services.userLock = this;
     return StartUp(arguments, state_, services);
+  }
+  std::string Log() const {
+    std::string log;
+    for (const FakeNetWareClient::Call& call : directory_.calls)
+      log += call.operation + " ";
+    return log;
   }
   std::string Upper(const std::string& name) const { return UpperCaseAscii(dir_ / name); }
   std::string Key(const std::string& name) const { return Upper("motd/" + name); }
@@ -88,20 +84,19 @@ class StartUpTest : public ::testing::Test, public FileSearcher, public UserLock
   std::string motd_;
   RecordingMessageBoxes boxes_;
   FakeNetWareClient directory_;
-  RecordingLauncher launcher_;
   FixedClock clock_{{2026, 12, 5, 12, 39, 52}};
   RunState state_;
-  std::string log_;
   std::string lockRefusal_;
 };
 
 TEST_F(StartUpTest, RunsThatEndWithoutTheWindow) {
-  const std::vector<std::string> mixed = {"Berlin", "Welcomer.RunOnce=x", "welcomer.File.X=1",
+  // The run-once key compares without regard to case, and its command may hold "=".
+  const std::vector<std::string> mixed = {"Berlin", "Welcomer.RUNONCE=1 (A=B)", "welcomer.File.X=1",
                                           "Welcomer.File.A=1"};
   const std::vector<std::string> foreign = {"Berlin", "welcomer.File.X=1"};
   const std::vector<std::string> unchanged = {Record("a_news.txt"), Record("b_rules.txt")};
   const std::string listed =
-      std::string(kConfigFound) + "Welcomer.RunOnce=x\r\nWelcomer.File.A=1\r\n";
+      std::string(kConfigFound) + "Welcomer.RUNONCE=1 (A=B)\r\nWelcomer.File.A=1\r\n";
   const std::string usage = UsageText(), ask = NoFileQuestion(false), askAt = NoFileQuestion(true);
   const std::string removed = "Succesfully removed Welcomer entrys from NDS";
   const std::string notFound = "Could not find file ";
@@ -141,7 +136,7 @@ TEST_F(StartUpTest, RunsThatEndWithoutTheWindow) {
     EXPECT_FALSE(result.showWindow);
     EXPECT_EQ(Texts(), row.texts);
     EXPECT_EQ(directory_.values, row.left);
-    EXPECT_TRUE(launcher_.started.empty());
+    EXPECT_EQ(Log().find("start"), std::string::npos);
     EXPECT_FALSE(state_.NetWareClient);
   }
   // Yes to the question shows the usage.
@@ -169,29 +164,86 @@ TEST(CaptionRuleTest, UnderscoresCapitaliseTheNextLetter) {
 TEST_F(StartUpTest, OptionValuesFollowTheOptionOnceEarlierOptionsAreGone) {
   EXPECT_TRUE(Run({"/nt", "/v", "_x", "/ro", "/nt", motd_ + "/a_news.txt"}).showWindow);
   EXPECT_EQ(state_.CheckboxCaption, "X");
-  EXPECT_EQ(launcher_.started, std::vector<std::string>{"/nt"});  // as typed
-  EXPECT_EQ(boxes_.shown[0].text, kConfigFound);                  // the verbose flag went first
+  // The command as typed.
+  EXPECT_EQ(Log(), "lock read add start /nt unlock find " + motd_ + "/a_news.txt ");
+  EXPECT_EQ(boxes_.shown[0].text, kConfigFound);  // the verbose flag went first
 }
 
-TEST_F(StartUpTest, TheLockSpansReadingTheStateThroughStoringTheRunOnceRecord) {
-  const std::string waited = "another run held the lock too long";
-  // The arguments, why the lock cannot be had, and what happened in which order.
-  const std::tuple<std::vector<std::string>, std::string, std::string> rows[] = {
-      {{"/ro", "setup"}, "", "lock read add unlock "},
-      {{"/ro", "setup", "/v"}, waited, "read add "},  // goes on as without a lock
-      {{"/ro", "setup", "/f"}, "", ""},               // nothing read, nothing stored
-      {{"/v"}, "", "read "},                          // no run-once, no lock
+// The lock spans reading the state through storing the run-once record; the record goes first,
+// so that a command that cannot start still counts as run. A force run reads and stores nothing.
+TEST_F(StartUpTest, RunOnceRunsTheCommandOnceAndSaysWhatWentWrong) {
+  const std::string head = "Welcomer.RunOnce=05/Dec/2026 12:39:52 (";
+  const std::string typed = "Setup -q", record = head + "SETUP -Q)";
+  const std::string launched = "Succesfully launched external command \"SETUP -Q\"";
+  const std::string notStored =
+      "Could not store that the command has run, so it runs again at the next login";
+  const std::string held = "another run held the lock too long";
+  // Only its record is cut, whole characters kept; the command runs as typed and whole.
+  const std::string longCommand(300, 'x');
+  const std::string cut = head + std::string(kMaxEntryLength - head.size() - 1, 'X') + ")";
+  const std::string locked = "lock read add start " + typed + " unlock ";
+  const std::vector<std::string> twice = {"Welcomer.A=1", "Welcomer.A=1", "Welcomer.B=2", "mine"};
+  struct Row {
+    std::vector<std::string> arguments;
+    std::vector<std::string> stored;
+    std::string fault;  // "lock" held elsewhere, "add" or second "remove" refused, "notices" told
+    std::string log;    // the lock, the directory's calls and the commands started, in order
+    std::vector<std::string> texts;
+    std::vector<std::string> left;
   };
-  for (const auto& [arguments, refusal, log] : rows) {
-    SCOPED_TRACE(::testing::PrintToString(arguments));
-    directory_.values.clear();
-    lockRefusal_ = refusal;
-    Run(arguments);
-    EXPECT_EQ(log_, log);
-    EXPECT_EQ(launcher_.started.size(), arguments[0] == "/ro" ? 1u : 0u);
-    if (!refusal.empty()) {
-      EXPECT_EQ(Texts()[0], "Going on without the lock of this user: " + waited);
-    }
+  const Row rows[] = {
+      {{"/ro", typed}, {}, "notices", locked, {}, {record}},
+      {{"/ro", typed, "/v"},
+       {},
+       "lock",
+       "read add start " + typed + " ",
+       {"Going on without the lock of this user: " + held, kConfigFound, launched},
+       {record}},
+      {{"/ro", typed, "/f"}, {}, "", "start " + typed + " ", {}, {}},
+      {{"/v"}, {}, "notices", "read ", {kConfigFound, "Directory:\r\nFrom the offline cache"}, {}},
+      // A record left so that it runs again, said only under /v.
+      {{"/ro", typed, "/v"}, {}, "add", locked, {kConfigFound, notStored, launched}, {}},
+      {{"/ro", typed}, {}, "add", locked, {}, {}},
+      // Neither an empty stamp nor a longer key is a run-once record.
+      {{"/ro", typed},
+       {"Welcomer.RunOnceX=1", "Welcomer.RunOnce="},
+       "",
+       locked,
+       {},
+       {"Welcomer.RunOnceX=1", "Welcomer.RunOnce=", record}},
+      {{"/ro", longCommand, "/v"},
+       {},
+       "",
+       "lock read add start " + longCommand + " unlock ",
+       {kConfigFound, "The command is too long for its record and is stored shortened",
+        "Succesfully launched external command \"" + UpperCaseAscii(longCommand) + "\""},
+       {cut}},
+      // Removing stops at the first failure, which shows in any mode.
+      {{"/remove"},
+       twice,
+       "remove",
+       "read remove remove ",
+       {"Error removing Welcomer entrys from NDS"},
+       {"Welcomer.A=1", "Welcomer.B=2", "mine"}},
+      {{"/remove", "/v"},
+       twice,
+       "remove",
+       "read remove remove ",
+       {kConfigFound + std::string("Welcomer.A=1\r\nWelcomer.A=1\r\nWelcomer.B=2\r\n"),
+        "Error removing Welcomer entrys from NDS"},
+       {"Welcomer.A=1", "Welcomer.B=2", "mine"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.arguments) + " " + row.fault);
+    directory_.values = row.stored;
+    lockRefusal_ = row.fault == "lock" ? held : "";
+    directory_.failAdd = row.fault == "add";
+    directory_.failRemoveAt = row.fault == "remove" ? 1 : -1;
+    directory_.notices.assign(row.fault == "notices", "From the offline cache");
+    EXPECT_EQ(Run(row.arguments).exitCode, 0);
+    EXPECT_EQ(Log(), row.log);
+    EXPECT_EQ(Texts(), row.texts);
+    EXPECT_EQ(directory_.values, row.left);
   }
 }
 
@@ -203,7 +255,7 @@ TEST_F(StartUpTest, ChangedFilesGoToTheWindowAndStaleRecordsGo) {
   ASSERT_TRUE(Run({"/v", "/@", dir_ / "MOTD", "ignored.txt"}).showWindow);
   // The folder is searched as typed, and its files where it was found: resolving its letter
   // case again would list every folder on the way a second time.
-  EXPECT_EQ(log_, "read find " + (dir_ / "MOTD") + " find " + motd_ + "/*.* ");
+  EXPECT_EQ(Log(), "read find " + (dir_ / "MOTD") + " find " + motd_ + "/*.* remove ");
   ASSERT_EQ(state_.DisplayList.Count(), 2u);
   EXPECT_EQ(NameOf(state_.DisplayList[0]), Key("B_RULES.TXT"));
   EXPECT_EQ(state_.StoredEntries.Count(), 2u);
