@@ -178,11 +178,22 @@ TEST_F(StartUpTest, RunOnceRunsTheCommandOnceAndSaysWhatWentWrong) {
   const std::string notStored =
       "Could not store that the command has run, so it runs again at the next login";
   const std::string held = "another run held the lock too long";
+  const std::vector<std::string> lockless = {"Going on without the lock of this user: " + held,
+                                             kConfigFound, launched};
+  const std::string started = "start " + typed + " ",
+                    locked = "lock read add " + started + "unlock ";
   // Only its record is cut, whole characters kept; the command runs as typed and whole.
-  const std::string longCommand(300, 'x');
+  const std::string x300(300, 'x');
   const std::string cut = head + std::string(kMaxEntryLength - head.size() - 1, 'X') + ")";
-  const std::string locked = "lock read add start " + typed + " unlock ";
+  const std::vector<std::string> cutTexts = {
+      kConfigFound, "The command is too long for its record and is stored shortened",
+      "Succesfully launched external command \"" + UpperCaseAscii(x300) + "\""};
+  const std::vector<std::string> notRecords = {"Welcomer.RunOnceX=1", "Welcomer.RunOnce="};
   const std::vector<std::string> twice = {"Welcomer.A=1", "Welcomer.A=1", "Welcomer.B=2", "mine"};
+  const std::vector<std::string> once = {"Welcomer.A=1", "Welcomer.B=2", "mine"};
+  const std::string listed =
+      kConfigFound + std::string("Welcomer.A=1\r\nWelcomer.A=1\r\nWelcomer.B=2\r\n");
+  const std::string notRemoved = "Error removing Welcomer entrys from NDS";
   struct Row {
     std::vector<std::string> arguments;
     std::vector<std::string> stored;
@@ -193,45 +204,18 @@ TEST_F(StartUpTest, RunOnceRunsTheCommandOnceAndSaysWhatWentWrong) {
   };
   const Row rows[] = {
       {{"/ro", typed}, {}, "notices", locked, {}, {record}},
-      {{"/ro", typed, "/v"},
-       {},
-       "lock",
-       "read add start " + typed + " ",
-       {"Going on without the lock of this user: " + held, kConfigFound, launched},
-       {record}},
-      {{"/ro", typed, "/f"}, {}, "", "start " + typed + " ", {}, {}},
+      {{"/ro", typed, "/v"}, {}, "lock", "read add " + started, lockless, {record}},
+      {{"/ro", typed, "/f"}, {}, "", started, {}, {}},
       {{"/v"}, {}, "notices", "read ", {kConfigFound, "Directory:\r\nFrom the offline cache"}, {}},
       // A record left so that it runs again, said only under /v.
       {{"/ro", typed, "/v"}, {}, "add", locked, {kConfigFound, notStored, launched}, {}},
       {{"/ro", typed}, {}, "add", locked, {}, {}},
       // Neither an empty stamp nor a longer key is a run-once record.
-      {{"/ro", typed},
-       {"Welcomer.RunOnceX=1", "Welcomer.RunOnce="},
-       "",
-       locked,
-       {},
-       {"Welcomer.RunOnceX=1", "Welcomer.RunOnce=", record}},
-      {{"/ro", longCommand, "/v"},
-       {},
-       "",
-       "lock read add start " + longCommand + " unlock ",
-       {kConfigFound, "The command is too long for its record and is stored shortened",
-        "Succesfully launched external command \"" + UpperCaseAscii(longCommand) + "\""},
-       {cut}},
+      {{"/ro", typed}, notRecords, "", locked, {}, {notRecords[0], notRecords[1], record}},
+      {{"/ro", x300, "/v"}, {}, "", "lock read add start " + x300 + " unlock ", cutTexts, {cut}},
       // Removing stops at the first failure, which shows in any mode.
-      {{"/remove"},
-       twice,
-       "remove",
-       "read remove remove ",
-       {"Error removing Welcomer entrys from NDS"},
-       {"Welcomer.A=1", "Welcomer.B=2", "mine"}},
-      {{"/remove", "/v"},
-       twice,
-       "remove",
-       "read remove remove ",
-       {kConfigFound + std::string("Welcomer.A=1\r\nWelcomer.A=1\r\nWelcomer.B=2\r\n"),
-        "Error removing Welcomer entrys from NDS"},
-       {"Welcomer.A=1", "Welcomer.B=2", "mine"}},
+      {{"/remove"}, twice, "remove", "read remove remove ", {notRemoved}, once},
+      {{"/remove", "/v"}, twice, "remove", "read remove remove ", {listed, notRemoved}, once},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.arguments) + " " + row.fault);
