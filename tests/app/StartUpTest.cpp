@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <tuple>
 
 #include "app/FileSelection.h"
@@ -89,6 +90,8 @@ class StartUpTest : public ::testing::Test,
   std::string lockRefusal_;
 };
 
+// The lock spans reading the state through storing the run-once record; the record goes first,
+// so that a command that cannot start still counts as run. A force run reads and stores nothing.
 TEST_F(StartUpTest, RunsThatEndWithoutTheWindow) {
   // The run-once key compares without regard to case, and its command may hold "=".
   const std::vector<std::string> mixed = {"Berlin", "Welcomer.RUNONCE=1 (A=B)", "welcomer.File.X=1",
@@ -100,43 +103,90 @@ TEST_F(StartUpTest, RunsThatEndWithoutTheWindow) {
   const std::string usage = UsageText(), ask = NoFileQuestion(false), askAt = NoFileQuestion(true);
   const std::string removed = "Succesfully removed Welcomer entrys from NDS";
   const std::string notFound = "Could not find file ";
+  const std::string head = "Welcomer.RunOnce=05/Dec/2026 12:39:52 (";
+  const std::string typed = "Setup -q", record = head + "SETUP -Q)";
+  const std::string launched = "Succesfully launched external command \"SETUP -Q\"";
+  const std::string notStored =
+      "Could not store that the command has run, so it runs again at the next login";
+  const std::string held = "another run held the lock too long";
+  const std::vector<std::string> lockless = {"Going on without the lock of this user: " + held,
+                                             kConfigFound, launched};
+  const std::string started = "start " + typed + " ",
+                    locked = "lock read add " + started + "unlock ";
+  // Only its record is cut, whole characters kept; the command runs as typed and whole.
+  const std::string x300(300, 'x');
+  const std::string cut = head + std::string(kMaxEntryLength - head.size() - 1, 'X') + ")";
+  const std::vector<std::string> cutTexts = {
+      kConfigFound, "The command is too long for its record and is stored shortened",
+      "Succesfully launched external command \"" + UpperCaseAscii(x300) + "\""};
+  const std::vector<std::string> notRecords = {"Welcomer.RunOnceX=1", "Welcomer.RunOnce="};
+  const std::vector<std::string> twice = {"Welcomer.A=1", "Welcomer.A=1", "Welcomer.B=2", "mine"};
+  const std::vector<std::string> once = {"Welcomer.A=1", "Welcomer.B=2", "mine"};
+  const std::string listedTwice =
+      kConfigFound + std::string("Welcomer.A=1\r\nWelcomer.A=1\r\nWelcomer.B=2\r\n");
+  const std::string notRemoved = "Error removing Welcomer entrys from NDS";
   struct Row {
     std::vector<std::string> arguments;
     std::vector<std::string> stored;  // the directory's values before the run
-    int exitCode;
-    std::vector<std::string> texts;  // every box, in order
-    std::vector<std::string> left;   // the directory's values after the run
+    std::vector<std::string> texts;   // every box, in order; the usage text last ends with 10
+    std::vector<std::string> left;    // the directory's values after the run
+    std::string fault = "";  // "lock" held elsewhere, "add" or second "remove" refused, "notices"
+    // The lock, the directory's calls and the commands started, in order; where none is given,
+    // no command starts.
+    std::optional<std::string> log = std::nullopt;
   };
   const Row rows[] = {
-      {{}, mixed, 10, {usage}, mixed},
-      {{"a?b.txt", "/v"}, mixed, 10, {usage}, mixed},
-      {{"/remove", "/F"}, mixed, 10, {usage}, mixed},
-      {{"/nt", "/v"}, mixed, 10, {listed, usage}, mixed},  // /v goes first, /nt is left bare
-      {{"x", "/ro"}, mixed, 10, {usage}, mixed},
-      {{"/@"}, mixed, 10, {usage}, mixed},
+      {{}, mixed, {usage}, mixed},
+      {{"a?b.txt", "/v"}, mixed, {usage}, mixed},
+      {{"/remove", "/F"}, mixed, {usage}, mixed},
+      {{"/nt", "/v"}, mixed, {listed, usage}, mixed},  // /v goes first, /nt is left bare
+      {{"x", "/ro"}, mixed, {usage}, mixed},
+      {{"/@"}, mixed, {usage}, mixed},
       // Only the program's own values are listed and removed.
-      {{"/v"}, mixed, 0, {listed}, mixed},
-      {{"/remove", "/ro", "x", "file"}, mixed, 0, {}, foreign},
-      {{"/v", "/remove"}, mixed, 0, {listed, removed}, foreign},
-      {{"/remove", "/ro", "x"}, foreign, 0, {}, foreign},  // nothing to remove, nothing to say
-      {{"/ro", "x"}, mixed, 0, {}, mixed},                 // it ran before
-      {{"/@", motd_}, unchanged, 0, {}, unchanged},        // every page unchanged
+      {{"/v"}, mixed, {listed}, mixed},
+      {{"/remove", "/ro", "x", "file"}, mixed, {}, foreign},
+      {{"/v", "/remove"}, mixed, {listed, removed}, foreign},
+      {{"/remove", "/ro", "x"}, foreign, {}, foreign},  // nothing to remove, nothing to say
+      {{"/ro", "x"}, mixed, {}, mixed},                 // it ran before
+      {{"/@", motd_}, unchanged, {}, unchanged},        // every page unchanged
       // No file left: the question, with the hint only without /@. A repeated option is a file
       // argument, and "?" counts only in the first argument.
-      {{"/x"}, {}, 0, {ask}, {}},
-      {{"/@", "/nowhere"}, {}, 0, {askAt}, {}},
-      {{"/v", "/x", "/v"}, {}, 0, {kConfigFound, notFound + "/X", notFound + "/V", ask}, {}},
-      {{"/v", "x/?"}, {}, 0, {kConfigFound, notFound + "X/?", ask}, {}},
+      {{"/x"}, {}, {ask}, {}},
+      {{"/@", "/nowhere"}, {}, {askAt}, {}},
+      {{"/v", "/x", "/v"}, {}, {kConfigFound, notFound + "/X", notFound + "/V", ask}, {}},
+      {{"/v", "x/?"}, {}, {kConfigFound, notFound + "X/?", ask}, {}},
+      // The client's notices show under /v only.
+      {{"/ro", typed}, {}, {}, {record}, "notices", locked},
+      {{"/v"}, {}, {kConfigFound, "Directory:\r\nFrom the offline cache"}, {}, "notices", "read "},
+      {{"/ro", typed, "/v"}, {}, lockless, {record}, "lock", "read add " + started},
+      {{"/ro", typed, "/f"}, {}, {}, {}, "", started},
+      // A record left so that it runs again, said only under /v.
+      {{"/ro", typed, "/v"}, {}, {kConfigFound, notStored, launched}, {}, "add", locked},
+      {{"/ro", typed}, {}, {}, {}, "add", locked},
+      // Neither an empty stamp nor a longer key is a run-once record.
+      {{"/ro", typed}, notRecords, {}, {notRecords[0], notRecords[1], record}, "", locked},
+      {{"/ro", x300, "/v"}, {}, cutTexts, {cut}, "", "lock read add start " + x300 + " unlock "},
+      // Removing stops at the first failure, which shows in any mode.
+      {{"/remove"}, twice, {notRemoved}, once, "remove", "read remove remove "},
+      {{"/remove", "/v"}, twice, {listedTwice, notRemoved}, once, "remove", "read remove remove "},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(::testing::PrintToString(row.arguments));
+    SCOPED_TRACE(::testing::PrintToString(row.arguments) + " " + row.fault);
     directory_.values = row.stored;
+    lockRefusal_ = row.fault == "lock" ? held : "";
+    directory_.failAdd = row.fault == "add";
+    directory_.failRemoveAt = row.fault == "remove" ? 1 : -1;
+    directory_.notices.assign(row.fault == "notices", "From the offline cache");
     const StartUpResult result = Run(row.arguments);
-    EXPECT_EQ(result.exitCode, row.exitCode);
+    EXPECT_EQ(result.exitCode, !row.texts.empty() && row.texts.back() == usage ? 10 : 0);
     EXPECT_FALSE(result.showWindow);
     EXPECT_EQ(Texts(), row.texts);
     EXPECT_EQ(directory_.values, row.left);
-    EXPECT_EQ(Log().find("start"), std::string::npos);
+    if (row.log) {
+      EXPECT_EQ(Log(), *row.log);
+    } else {
+      EXPECT_EQ(Log().find("start"), std::string::npos);
+    }
     EXPECT_FALSE(state_.NetWareClient);
   }
   // Yes to the question shows the usage.
@@ -167,68 +217,6 @@ TEST_F(StartUpTest, OptionValuesFollowTheOptionOnceEarlierOptionsAreGone) {
   // The command as typed.
   EXPECT_EQ(Log(), "lock read add start /nt unlock find " + motd_ + "/a_news.txt ");
   EXPECT_EQ(boxes_.shown[0].text, kConfigFound);  // the verbose flag went first
-}
-
-// The lock spans reading the state through storing the run-once record; the record goes first,
-// so that a command that cannot start still counts as run. A force run reads and stores nothing.
-TEST_F(StartUpTest, RunOnceRunsTheCommandOnceAndSaysWhatWentWrong) {
-  const std::string head = "Welcomer.RunOnce=05/Dec/2026 12:39:52 (";
-  const std::string typed = "Setup -q", record = head + "SETUP -Q)";
-  const std::string launched = "Succesfully launched external command \"SETUP -Q\"";
-  const std::string notStored =
-      "Could not store that the command has run, so it runs again at the next login";
-  const std::string held = "another run held the lock too long";
-  const std::vector<std::string> lockless = {"Going on without the lock of this user: " + held,
-                                             kConfigFound, launched};
-  const std::string started = "start " + typed + " ",
-                    locked = "lock read add " + started + "unlock ";
-  // Only its record is cut, whole characters kept; the command runs as typed and whole.
-  const std::string x300(300, 'x');
-  const std::string cut = head + std::string(kMaxEntryLength - head.size() - 1, 'X') + ")";
-  const std::vector<std::string> cutTexts = {
-      kConfigFound, "The command is too long for its record and is stored shortened",
-      "Succesfully launched external command \"" + UpperCaseAscii(x300) + "\""};
-  const std::vector<std::string> notRecords = {"Welcomer.RunOnceX=1", "Welcomer.RunOnce="};
-  const std::vector<std::string> twice = {"Welcomer.A=1", "Welcomer.A=1", "Welcomer.B=2", "mine"};
-  const std::vector<std::string> once = {"Welcomer.A=1", "Welcomer.B=2", "mine"};
-  const std::string listed =
-      kConfigFound + std::string("Welcomer.A=1\r\nWelcomer.A=1\r\nWelcomer.B=2\r\n");
-  const std::string notRemoved = "Error removing Welcomer entrys from NDS";
-  struct Row {
-    std::vector<std::string> arguments;
-    std::vector<std::string> stored;
-    std::string fault;  // "lock" held elsewhere, "add" or second "remove" refused, "notices" told
-    std::string log;    // the lock, the directory's calls and the commands started, in order
-    std::vector<std::string> texts;
-    std::vector<std::string> left;
-  };
-  const Row rows[] = {
-      {{"/ro", typed}, {}, "notices", locked, {}, {record}},
-      {{"/ro", typed, "/v"}, {}, "lock", "read add " + started, lockless, {record}},
-      {{"/ro", typed, "/f"}, {}, "", started, {}, {}},
-      {{"/v"}, {}, "notices", "read ", {kConfigFound, "Directory:\r\nFrom the offline cache"}, {}},
-      // A record left so that it runs again, said only under /v.
-      {{"/ro", typed, "/v"}, {}, "add", locked, {kConfigFound, notStored, launched}, {}},
-      {{"/ro", typed}, {}, "add", locked, {}, {}},
-      // Neither an empty stamp nor a longer key is a run-once record.
-      {{"/ro", typed}, notRecords, "", locked, {}, {notRecords[0], notRecords[1], record}},
-      {{"/ro", x300, "/v"}, {}, "", "lock read add start " + x300 + " unlock ", cutTexts, {cut}},
-      // Removing stops at the first failure, which shows in any mode.
-      {{"/remove"}, twice, "remove", "read remove remove ", {notRemoved}, once},
-      {{"/remove", "/v"}, twice, "remove", "read remove remove ", {listed, notRemoved}, once},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(::testing::PrintToString(row.arguments) + " " + row.fault);
-    directory_.values = row.stored;
-    lockRefusal_ = row.fault == "lock" ? held : "";
-    directory_.failAdd = row.fault == "add";
-    directory_.failRemoveAt = row.fault == "remove" ? 1 : -1;
-    directory_.notices.assign(row.fault == "notices", "From the offline cache");
-    EXPECT_EQ(Run(row.arguments).exitCode, 0);
-    EXPECT_EQ(Log(), row.log);
-    EXPECT_EQ(Texts(), row.texts);
-    EXPECT_EQ(directory_.values, row.left);
-  }
 }
 
 TEST_F(StartUpTest, ChangedFilesGoToTheWindowAndStaleRecordsGo) {
