@@ -125,6 +125,7 @@ TEST_F(StartUpTest, RunsThatEndWithoutTheWindow) {
   const std::string listedTwice =
       kConfigFound + std::string("Welcomer.A=1\r\nWelcomer.A=1\r\nWelcomer.B=2\r\n");
   const std::string notRemoved = "Error removing Welcomer entrys from NDS";
+  const std::vector<std::string> told = {kConfigFound, "Directory:\r\nFrom the cache\nreplayed"};
   struct Row {
     std::vector<std::string> arguments;
     std::vector<std::string> stored;  // the directory's values before the run
@@ -155,9 +156,9 @@ TEST_F(StartUpTest, RunsThatEndWithoutTheWindow) {
       {{"/@", "/nowhere"}, {}, {askAt}, {}},
       {{"/v", "/x", "/v"}, {}, {kConfigFound, notFound + "/X", notFound + "/V", ask}, {}},
       {{"/v", "x/?"}, {}, {kConfigFound, notFound + "X/?", ask}, {}},
-      // The client's notices show under /v only.
+      // The client's notices show under /v only; a semicolon breaks the line in any box.
       {{"/ro", typed}, {}, {}, {record}, "notices", locked},
-      {{"/v"}, {}, {kConfigFound, "Directory:\r\nFrom the offline cache"}, {}, "notices", "read "},
+      {{"/v"}, {}, told, {}, "notices", "read "},
       {{"/ro", typed, "/v"}, {}, lockless, {record}, "lock", "read add " + started},
       {{"/ro", typed, "/f"}, {}, {}, {}, "", started},
       // A record left so that it runs again, said only under /v.
@@ -176,7 +177,7 @@ TEST_F(StartUpTest, RunsThatEndWithoutTheWindow) {
     lockRefusal_ = row.fault == "lock" ? held : "";
     directory_.failAdd = row.fault == "add";
     directory_.failRemoveAt = row.fault == "remove" ? 1 : -1;
-    directory_.notices.assign(row.fault == "notices", "From the offline cache");
+    directory_.notices.assign(row.fault == "notices", "From the cache;replayed");
     const StartUpResult result = Run(row.arguments);
     EXPECT_EQ(result.exitCode, !row.texts.empty() && row.texts.back() == usage ? 10 : 0);
     EXPECT_FALSE(result.showWindow);
