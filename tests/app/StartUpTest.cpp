@@ -42,15 +42,16 @@ class StartUpTest : public ::testing::Test,
     return PosixFileSearcher().Find(pattern);
   }
   bool Acquire(std::chrono::milliseconds, std::string& reason) override {
-    reason = lockRefusal_;
+    reason = fault_ == "lock" ? "another run held the lock too long" : "";
     if (reason.empty())
       Note("lock");
     return reason.empty();
   }
   void Release() override { Note("unlock"); }
-  bool StartDetached(const std::string& commandLine, std::string&) override {
+  bool StartDetached(const std::string& commandLine, std::string& failure) override {
+    failure = fault_ == "start" ? "No such file or directory" : "";
     Note("start " + commandLine);
-    return true;
+    return failure.empty();
   }
   void Note(const std::string& what) { directory_.calls.push_back({what, "", "", {}, ""}); }
 
@@ -87,7 +88,7 @@ class StartUpTest : public ::testing::Test,
   FakeNetWareClient directory_;
   FixedClock clock_{{2026, 12, 5, 12, 39, 52}};
   RunState state_;
-  std::string lockRefusal_;
+  std::string fault_;  ///< what goes wrong: "lock" is held elsewhere, "start" fails
 };
 
 // The lock spans reading the state through storing the run-once record; the record goes first,
@@ -106,11 +107,13 @@ TEST_F(StartUpTest, RunsThatEndWithoutTheWindow) {
   const std::string head = "Welcomer.RunOnce=05/Dec/2026 12:39:52 (";
   const std::string typed = "Setup -q", record = head + "SETUP -Q)";
   const std::string launched = "Succesfully launched external command \"SETUP -Q\"";
+  const std::string notLaunched =
+      "Could not launch external command \"SETUP -Q\": No such file or directory";
   const std::string notStored =
       "Could not store that the command has run, so it runs again at the next login";
-  const std::string held = "another run held the lock too long";
-  const std::vector<std::string> lockless = {"Going on without the lock of this user: " + held,
-                                             kConfigFound, launched};
+  const std::vector<std::string> lockless = {
+      "Going on without the lock of this user: another run held the lock too long", kConfigFound,
+      launched};
   const std::string started = "start " + typed + " ",
                     locked = "lock read add " + started + "unlock ";
   // Only its record is cut, whole characters kept; the command runs as typed and whole.
@@ -131,7 +134,7 @@ TEST_F(StartUpTest, RunsThatEndWithoutTheWindow) {
     std::vector<std::string> stored;  // the directory's values before the run
     std::vector<std::string> texts;   // every box, in order; the usage text last ends with 10
     std::vector<std::string> left;    // the directory's values after the run
-    std::string fault = "";  // "lock" held elsewhere, "add" or second "remove" refused, "notices"
+    std::string fault = "";  // fault_, or "add" or second "remove" refused, or "notices" told
     // The lock, the directory's calls and the commands started, in order; where none is given,
     // no command starts.
     std::optional<std::string> log = std::nullopt;
@@ -164,6 +167,8 @@ TEST_F(StartUpTest, RunsThatEndWithoutTheWindow) {
       // A record left so that it runs again, said only under /v.
       {{"/ro", typed, "/v"}, {}, {kConfigFound, notStored, launched}, {}, "add", locked},
       {{"/ro", typed}, {}, {}, {}, "add", locked},
+      // A command that cannot start still counts as run, so that it is not retried at every login.
+      {{"/ro", typed, "/v"}, {}, {kConfigFound, notLaunched}, {record}, "start", locked},
       // Neither an empty stamp nor a longer key is a run-once record.
       {{"/ro", typed}, notRecords, {}, {notRecords[0], notRecords[1], record}, "", locked},
       {{"/ro", x300, "/v"}, {}, cutTexts, {cut}, "", "lock read add start " + x300 + " unlock "},
@@ -174,7 +179,7 @@ TEST_F(StartUpTest, RunsThatEndWithoutTheWindow) {
   for (const Row& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.arguments) + " " + row.fault);
     directory_.values = row.stored;
-    lockRefusal_ = row.fault == "lock" ? held : "";
+    fault_ = row.fault;
     directory_.failAdd = row.fault == "add";
     directory_.failRemoveAt = row.fault == "remove" ? 1 : -1;
     directory_.notices.assign(row.fault == "notices", "From the cache;replayed");
