@@ -16,7 +16,6 @@ namespace welcomer::testing {
 struct ShownBox {
   BoxKind kind;
   std::string text;
-  bool operator==(const ShownBox&) const = default;
 };
 
 /// Records every box and answers questions from a queue (No when the queue is empty). Installs
