@@ -200,18 +200,15 @@ TEST_F(Nwnds, LongValuesArriveWhole) {
 TEST_F(Nwnds, AReadThatNeverEndsStillEnds) {
   Store({"Welcomer.RunOnce=x"});
   static const auto read = client_.Real<decltype(&::NWDSRead)>("NWDSRead");
-  static int passes = 0;
   client_.replaced["NWDSRead"] =
       reinterpret_cast<void*>(+[](int32_t context, const char* object, uint32_t type, int32_t all,
                                   NWDSBuf* names, int32_t* iteration, NWDSBuf* info) {
-        ++passes;
         *iteration = NO_MORE_ITERATIONS;
         const int32_t result = read(context, object, type, all, names, iteration, info);
         *iteration = 1;
         return result;
       });
   EXPECT_EQ(Read().size(), 1000u);
-  EXPECT_EQ(passes, 1000);
   ExpectNothingLeftOpen();
 }
 

@@ -46,7 +46,7 @@ class FakeNetWareClient : public NetWareClient {
     std::string value;
   };
 
-  std::string LoginID() override { return loginId; }
+  std::string LoginID() override { return "CN=Admin.O=Org"; }
   bool ReadAttributeValues(const std::string& contextName, const std::string& objectName,
                            TNWDSAttribute attribute, std::vector<std::string>& out) override;
   bool AddAttributeValue(const std::string& contextName, const std::string& objectName,
@@ -60,7 +60,6 @@ class FakeNetWareClient : public NetWareClient {
   /// Number of recorded calls of one operation.
   size_t CountOf(const std::string& operation) const;
 
-  std::string loginId = "CN=Admin.O=Org";
   std::string whyUnusable;
   std::vector<std::string> values;  ///< the attribute's values, in order
   bool failAdd = false;
