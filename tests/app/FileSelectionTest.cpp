@@ -36,7 +36,9 @@ TEST(DetectChangesTest, DropsUnchangedAndRemovesStaleRecords) {
       {"new file kept", {"F:B=1 2"}, {"F:A=1 2"}, {"F:B=1 2"}, {"F:A=1 2"}},
       {"first stored record wins", {"F:A=1 2"}, {"F:A=9 9", "F:A=1 2"}, {"F:A=1 2"}, {"F:A=1 2"}},
       {"empty stored value is no record", {"F:A=1 2"}, {"F:A="}, {"F:A=1 2"}, {"F:A="}},
+      // Paths may hold "=", stamps never do.
       {"path with equals", {"F:A=B=1 2"}, {"F:A=B=1 2"}, {}, {"F:A=B=1 2"}},
+      {"= in a folder", {"M=DIR/A=1 2"}, {"M=1 2"}, {"M=DIR/A=1 2"}, {"M=1 2"}},
       {"a dropped twin no longer counts", {"F:A=1 3", "F:A=1 2"}, {"F:A=1 3"}, {"F:A=1 2"}, {}},
       {"twins both kept", {"F:A=1 4", "F:A=1 3"}, {"F:A=1 3"}, {"F:A=1 4", "F:A=1 3"}, {}},
   };

@@ -8,32 +8,6 @@ namespace welcomer {
 namespace {
 
 using testing::FakeNetWareClient;
-using testing::RecordingMessageBoxes;
-using testing::ShownBox;
-
-// Paths may hold "=", stamps never do; the run-once command may hold "=" too.
-TEST(RecordSplittingTest, FileRecordsSplitAtTheLastRunOnceRecordsAtTheFirst) {
-  const std::pair<std::string, std::string> rows[] = {
-      {"/HOME/M=DIR/A.TXT=12 345", "/HOME/M=DIR/A.TXT"},
-      {"/HOME/MOTD/A=B.TXT=12 345", "/HOME/MOTD/A=B.TXT"},
-      {"/A=B/C==D.TXT=12 345", "/A=B/C==D.TXT"},
-      {"/HOME/MOTD/A.TXT=12 345", "/HOME/MOTD/A.TXT"},
-  };
-  StringList list;
-  for (const auto& [entry, name] : rows)
-    list.Add(entry);
-  for (const auto& [entry, name] : rows) {
-    EXPECT_EQ(NameOf(entry), name);
-    EXPECT_EQ(ValueOf(entry), "12 345");
-    EXPECT_EQ(list.Value(name), "12 345");
-  }
-  EXPECT_TRUE(NameOf("NO STAMP").empty() && ValueOf("NO STAMP").empty());
-
-  StringList stored;
-  stored.Add("Welcomer.File./M=DIR/A.TXT=1 2");
-  stored.Add("Welcomer.RunOnce=05/Dec/2026 12:39:52 (SETX A=B)");
-  EXPECT_EQ(StoredRunOnceValue(stored), "05/Dec/2026 12:39:52 (SETX A=B)");
-}
 
 // A cut entry would be another entry: one too long is never sent.
 TEST(AddRemoveStateEntryTest, LongEntriesAreNeverSent) {
@@ -46,39 +20,6 @@ TEST(AddRemoveStateEntryTest, LongEntriesAreNeverSent) {
   EXPECT_TRUE(RemoveStateEntry(&directory, fits));
   EXPECT_TRUE(directory.values.empty());
   EXPECT_FALSE(AddStateEntry(nullptr, "Welcomer.RunOnce=x"));
-}
-
-// Removing everything is covered by /remove in StartUpTest.
-TEST(RemoveAllStateEntriesTest, StopsAtTheFirstFailureAndSaysSo) {
-  for (bool verbose : {false, true}) {
-    RecordingMessageBoxes boxes;
-    FakeNetWareClient directory;
-    directory.values = {"Welcomer.A=1", "Welcomer.A=1", "Welcomer.B=2", "mine"};
-    directory.failRemoveAt = 1;
-    StringList entries;
-    for (const char* entry : {"Welcomer.A=1", "Welcomer.A=1", "Welcomer.B=2"})
-      entries.Add(entry);
-    EXPECT_FALSE(RemoveAllStateEntries(&directory, entries, verbose));
-    EXPECT_EQ(
-        boxes.shown,
-        (std::vector<ShownBox>{{BoxKind::kError, "Error removing Welcomer entrys from NDS"}}));
-    EXPECT_EQ(directory.values, (std::vector<std::string>{"Welcomer.A=1", "Welcomer.B=2", "mine"}));
-  }
-}
-
-// Shown once, and only in verbose mode.
-TEST(ShowClientNoticesTest, ShowsWhatTheClientToldOnceInVerboseMode) {
-  RecordingMessageBoxes boxes;
-  FakeNetWareClient directory;
-  directory.notices = {"State from the offline cache", "The directory refused the add"};
-  ShowClientNotices(&directory, false);
-  EXPECT_TRUE(boxes.shown.empty());
-  ShowClientNotices(&directory, true);
-  ShowClientNotices(&directory, true);
-  ShowClientNotices(nullptr, true);
-  EXPECT_EQ(boxes.shown, (std::vector<ShownBox>{{BoxKind::kInformation,
-                                                 "Directory:\r\nState from the offline "
-                                                 "cache\r\nThe directory refused the add"}}));
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 
 #include "netware/MessageBox.h"
 #include "netware/VisibleControls.h"
-#include "tests/support/FakeServices.h"
 #include "tests/support/TempDir.h"
 
 namespace welcomer {
@@ -53,19 +52,6 @@ TEST(NwtoolsTest, FileCanOpenTellsReadableFilesFromEverythingElse) {
   };
   for (const auto& [name, canOpen] : rows)
     EXPECT_EQ(FileCanOpen(name), canOpen) << name;
-}
-
-TEST(MessageBoxTest, BoxesBreakLinesAtSemicolonsAndOnlyYesConfirms) {
-  testing::RecordingMessageBoxes boxes;
-  boxes.answers = {true, false};
-  ShowInfo("one;two");
-  ShowError("one;two");
-  EXPECT_TRUE(AskYesNo("one;two"));
-  EXPECT_FALSE(AskYesNo("again"));
-  EXPECT_EQ(boxes.shown, (std::vector<testing::ShownBox>{{BoxKind::kInformation, "one\ntwo"},
-                                                         {BoxKind::kError, "one\ntwo"},
-                                                         {BoxKind::kConfirm, "one\ntwo"},
-                                                         {BoxKind::kConfirm, "again"}}));
 }
 
 TEST(ShowControlCharactersTest, NothingThatDrivesATerminalGetsThrough) {

@@ -27,8 +27,6 @@ check "one argument a line, comments and blank lines skipped" 3 \
     '/srv/motd/*.txt' 'last line without a line feed')" ""
 : >"$work/arguments"
 check "an empty file starts nothing" 0 "" ""
-printf '# /@\n#/srv/motd\n\n   \n' >"$work/arguments"
-check "comments only start nothing" 0 "" ""
 rm -f "$work/arguments"
 check "a missing file starts nothing" 0 "" ""
 printf '/v\n' >"$work/arguments"

@@ -58,8 +58,7 @@ a Wayland session's terminal does not|WAYLAND_DISPLAY=wayland-1||no||env ENV=RC 
 a non-interactive shell on a terminal does not|||no||bash -c '. RC'
 standard input not a terminal does not|||no||bash --noprofile --rcfile RC -i </dev/null
 standard output not a terminal does not|||no||bash --noprofile --rcfile RC -i >/dev/null
-a failing launcher is reported and the login goes on||fail|yes|cannot read|bash --noprofile --rcfile RC -i
-a failing launcher under dash's set -e too||fail|yes|cannot read|env ENV=RC-errexit sh -i
+a failing launcher is reported, and the login goes on under set -e||fail|yes|cannot read|env ENV=RC-errexit sh -i
 Ctrl-C ends the launcher and the login goes on||wait|yes||bash --noprofile --rcfile RC -i
 Ctrl-C under dash too||wait|yes||env ENV=RC sh -i
 a removed package's hook does nothing||missing|no||bash --noprofile --rcfile RC -i

@@ -23,8 +23,7 @@ bool FakeNetWareClient::ReadAttributeValues(const std::string& contextName,
                                             const std::string& objectName, TNWDSAttribute attribute,
                                             std::vector<std::string>& out) {
   calls.push_back({"read", contextName, objectName, attribute, ""});
-  if (!failRead)
-    out.insert(out.end(), values.begin(), values.end());
+  out.insert(out.end(), values.begin(), values.end());
   return !out.empty();
 }
 

@@ -65,11 +65,6 @@ std::map<std::string, std::pair<void**, void*>> MakeWrappers() {
   return wrappers;
 }
 
-const std::map<std::string, std::pair<void**, void*>>& Wrappers() {
-  static const std::map<std::string, std::pair<void**, void*>> wrappers = MakeWrappers();
-  return wrappers;
-}
-
 void ResetClientUnits() {
   ResetDirectoryUnit();
   ResetCallsUnit();
@@ -106,9 +101,10 @@ void* ShippedClient::Load(const std::string& name) {
 }
 
 void* ShippedClient::Find(void* module, const char* symbol) {
+  static const std::map<std::string, std::pair<void**, void*>> wrappers = MakeWrappers();
   void* own = missing.contains(symbol) ? nullptr : client_.Find(module, symbol);
-  auto wrapper = Wrappers().find(symbol);
-  if (own == nullptr || wrapper == Wrappers().end())
+  auto wrapper = wrappers.find(symbol);
+  if (own == nullptr || wrapper == wrappers.end())
     return own;
   *wrapper->second.first = own;
   return wrapper->second.second;

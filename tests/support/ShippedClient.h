@@ -1,8 +1,5 @@
 #pragma once
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <map>
 #include <set>
@@ -69,11 +66,5 @@ class ShippedClient : public ClientLibraryLoader {
   std::map<std::string, Fault> faults_;
   std::map<std::string, int> calls_;
 };
-
-/// The account the client names the user after.
-inline std::string AccountName() {
-  const passwd* account = ::getpwuid(::geteuid());
-  return account != nullptr ? account->pw_name : "";
-}
 
 }  // namespace welcomer::testing
