@@ -21,9 +21,10 @@ verdict() {
 }
 # empty NAME FILE: passes NAME when FILE is empty, else shows it.
 empty() { [ ! -s "$2" ]; verdict "$1" "$2"; }
-# Waits up to five seconds for a file that a detached command makes.
+# Waits for a file that a detached command makes: up to 20 seconds, as a login shell on a
+# machine busy with builds can take several to start.
 wait_for() {
-  for _ in $(seq 1 100); do [ -e "$1" ] && return 0; sleep 0.05; done
+  for _ in $(seq 1 400); do [ -e "$1" ] && return 0; sleep 0.05; done
   return 1
 }
 finish() {
