@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Boxes as a window manager sees them: a verbose list taller than the screen keeps its buttons
 # on the screen, and the print boxes have an empty title, not the program's name.
-#   boxes.sh PROGRAM CUPS-ANSWERS
+#   boxes.sh PROGRAM
 set -euo pipefail
 
 program=$1
@@ -54,8 +54,9 @@ printf '<DefaultPrinter out>\nDeviceURI file:///dev/null\nState Idle\nAccepting 
   >"$cups/etc/printers.conf"
 /usr/sbin/cupsd -f -c "$cups/etc/cupsd.conf" -s "$cups/etc/cups-files.conf" &
 server_pids="$server_pids $!"
-# Its socket is there a moment before it answers on it: wait for an answer.
-wait_for "$2" "$cups/sock" || fail "the private CUPS server did not answer: $(cat "$cups/log/error")"
+# Its socket is there a moment before it listens on it: wait until it says it does.
+wait_for grep -q "Listening to $cups/sock" "$cups/log/error" ||
+  fail "the private CUPS server did not start: $(cat "$cups/log/error")"
 CUPS_SERVER="$cups/sock" print_page
 wait_for grep -qa "message_number_1.txt" "$cups/spool/c00001" || fail "no print job"
 [ -z "$(print_box)" ] || fail "a print box came up although CUPS took the job"
