@@ -93,30 +93,13 @@ class RecordingPrintingLayer : public PrintingLayer {
   }
 };
 
-/// The in-memory directory, which also logs its batches of changes.
-class RecordingClient : public FakeNetWareClient {
- public:
-  void BeginChanges() override { calls.push_back({"begin"}); }
-  bool EndChanges() override {
-    calls.push_back({"end"});
-    return true;
-  }
-  /// "begin", each value added, "end", as they came.
-  std::vector<std::string> Log() const {
-    std::vector<std::string> log;
-    for (const Call& call : calls)
-      log.push_back(call.operation == "add" ? call.value : call.operation);
-    return log;
-  }
-};
-
-/// A window on pages written into a temporary folder, storing into a RecordingClient; every
+/// A window on pages written into a temporary folder, storing into the in-memory directory; every
 /// other service is a fake but the file reader. Pages are listed by their upper-cased paths, as
 /// start-up lists them.
 class WindowFixture : public ::testing::Test {
  protected:
   WindowFixture() {
-    auto owned = std::make_unique<RecordingClient>();
+    auto owned = std::make_unique<FakeNetWareClient>();
     client = owned.get();
     state.NetWareClient = std::move(owned);
   }
@@ -148,7 +131,7 @@ class WindowFixture : public ::testing::Test {
 
   TempDir dir;
   RunState state;
-  RecordingClient* client;
+  FakeNetWareClient* client;
   RecordingBoxes boxes;
   DiskPageFileReader files;
   FakeFilePrintService filePrinting;
