@@ -40,7 +40,6 @@ Calls Text(const Calls& lines) {
 Calls Picture(const std::string& target, const char* end = "end-picture") {
   return {"begin-picture", "draw:20x10@" + target, end};
 }
-const std::string kWide(120, '\xEC');  // "ì" in Windows-1252
 
 struct PrintRow : testing::NamedRow {
   std::string page;  // "BMP": a 20 x 10 picture
@@ -82,8 +81,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         PrintRow{"Lines", "first\n\n  indented", 0, "", Text({"first", "", "  indented"}), {}},
         PrintRow{"EmptyPrintsNothing", "", 0, "", {}, {}},
-        PrintRow{
-            "RightOverEighty", kWide, 0, "", Text({QString(120, QChar(0xEC)).toStdString()}), {}},
         PrintRow{
             "FailsAtALine", "a\nb", 0, "line", {"begin-text", "line:a", "end-text"}, {kOnFire}},
         PrintRow{"OtherErrorAtEnd", "a\nb", 0, "end-text", Text({"a", "b"}), {kUnknown}},
