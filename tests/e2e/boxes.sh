@@ -6,7 +6,6 @@ set -euo pipefail
 
 program=$1
 [ -x /usr/sbin/cupsd ] || { echo "SKIP: cupsd is not installed"; exit 77; }
-work=$(mktemp -d)
 screen=1280x1024x24
 . "$(dirname "$0")/x11_session.sh"
 

@@ -6,7 +6,6 @@
 set -euo pipefail
 
 program=$1
-work=$(mktemp -d)
 . "$(dirname "$0")/x11_session.sh"
 mkdir "$work/motd"
 printf 'A message\n' >"$work/motd/a.txt"
