@@ -100,7 +100,6 @@ TEST(LineIsRightJustified, GoesByTheFirstStrongCharacterUnlessNothingIdentifiedT
       {"مرحبا", PageEncoding::kDetected, true},
       // Digits, blanks and punctuation are weak or neutral: the letter after them decides.
       {" 12, -- שלום", PageEncoding::kDetected, true},
-      {"...", PageEncoding::kUtf8, false},
       // What stands inside an isolate is passed over, as Qt's QString::isRightToLeft does.
       {"\u2067abc\u2069 שלום", PageEncoding::kUtf8, true},
       {"\u2068שלום\u2069 abc", PageEncoding::kUtf8, false},

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QBuffer>
 #include <QImage>
 #include <QTest>
 
@@ -27,17 +26,6 @@ inline std::ostream& operator<<(std::ostream& os, const NamedRow& row) {
 }
 inline constexpr auto kRowName = [](const auto& info) { return std::string(info.param.name); };
 
-/// A red picture in the given format, as a file's bytes.
-inline std::string PictureBytes(const char* format, QSize size) {
-  QImage picture(size, QImage::Format_RGB32);
-  picture.fill(Qt::red);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  EXPECT_TRUE(picture.save(&buffer, format)) << format;
-  return bytes.toStdString();
-}
-
 /// Records every box, and answers No.
 class RecordingBoxes : public BoxPresenter {
  public:
@@ -48,14 +36,10 @@ class RecordingBoxes : public BoxPresenter {
   std::vector<BoxRequest> shown;
 };
 
-/// A print service that refuses every file, and remembers what it was given.
-class FakeFilePrintService : public FilePrintService {
+/// A print service that refuses every file, so that the window prints itself.
+class RefusingFilePrintService : public FilePrintService {
  public:
-  bool PrintFile(const std::string& path) override {
-    files.push_back(path);
-    return false;
-  }
-  std::vector<std::string> files;
+  bool PrintFile(const std::string&) override { return false; }
 };
 
 /// Records the printing layer's calls as text ("begin-text", "line:<text>", ...) and fails at
@@ -115,6 +99,13 @@ class WindowFixture : public ::testing::Test {
     dir.WriteFile(name, content);
     return ListPage(name, stamp);
   }
+  /// Lists a page holding a red picture in the given format.
+  std::string AddPicture(const std::string& name, const char* format, QSize size) {
+    QImage picture(size, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    EXPECT_TRUE(picture.save(QString::fromStdString(dir / name), format)) << format;
+    return ListPage(name);
+  }
 
   /// Opens the window, shown unless a printing layer of its own is given.
   TMain& Open(PrintingLayer* layer = nullptr) {
@@ -134,7 +125,7 @@ class WindowFixture : public ::testing::Test {
   FakeNetWareClient* client;
   RecordingBoxes boxes;
   DiskPageFileReader files;
-  FakeFilePrintService filePrinting;
+  RefusingFilePrintService filePrinting;
   RecordingPrintingLayer printing;
   std::unique_ptr<TMain> window;
 };
