@@ -9,16 +9,19 @@ program=$1
 screen=1280x1024x24
 . "$(dirname "$0")/x11_session.sh"
 
-# A hundred pages: the verbose list of files to display has a hundred lines.
+# A hundred pages: the verbose list of files to display has a hundred lines, one of them wider
+# than the screen, which the box wraps rather than grow.
 mkdir "$work/motd"
 for i in $(seq 100); do
   printf 'Message %d\n' "$i" >"$work/motd/message_number_$i.txt"
 done
+mv "$work/motd/message_number_100.txt" "$work/motd/message_number_100_$(printf 'x%.0s' $(seq 200))"
 start_program /v /f /@ "$work/motd"
 box=$(window_of "Information")
-eval "$(xwininfo -id "$box" | awk '/Absolute upper-left Y:/ {print "top=" $4} /Height:/ {print "height=" $2}')"
-[ "$top" -ge 0 ] && [ $((top + height)) -le 1024 ] ||
-  fail "the list box runs off the 1024-pixel screen: top $top, height $height"
+eval "$(xwininfo -id "$box" | awk '/Absolute upper-left X:/ {print "left=" $4}
+  /Absolute upper-left Y:/ {print "top=" $4} /Width:/ {print "width=" $2} /Height:/ {print "height=" $2}')"
+[ "$left" -ge 0 ] && [ $((left + width)) -le 1280 ] && [ "$top" -ge 0 ] && [ $((top + height)) -le 1024 ] ||
+  fail "the list box runs off the 1280 x 1024 screen: at $left,$top, $width x $height"
 # Its OK button is on the screen and has the focus.
 xdotool windowfocus --sync "$box" key Return
 window_of "Information Page 1 of 100" >/dev/null
