@@ -98,9 +98,6 @@ TEST_F(PrintTest, RightButtonRunsThePrinterSetupOthersDoNothing) {
   for (const Qt::MouseButton button : {Qt::MiddleButton, Qt::RightButton})
     QTest::mouseClick(window->PrintButton, button);
   EXPECT_EQ(printing.calls, Calls{"setup"});
-  printing.failAt = "setup";
-  window->PrintButtonMouseDown(Qt::RightButton);
-  EXPECT_EQ(boxes.shown, std::vector<BoxRequest>{kOnFire});
 }
 
 std::string RunTool(const char* program, const QStringList& arguments) {
