@@ -5,7 +5,6 @@
 set -euo pipefail
 
 program=$1
-work=$(mktemp -d)
 . "$(dirname "$0")/x11_session.sh"
 
 messages="$work/Motd"
@@ -14,9 +13,6 @@ printf 'News of the day\n' >"$messages/a_news.txt"
 printf 'House rules\n' >"$messages/b_rules.txt"
 printf 'Equals\n' >"$work/m=dir/a=b.txt"
 touch -d '2026-01-02 03:04:06' "$messages"/*
-
-# The file records stored, as the program itself lists them without a display.
-stored() { DISPLAY= "$program" /v 2>&1 | grep -c "^Welcomer.File." || true; }
 
 # Runs the program on folder $1 and answers each page in turn: u unticks "Show this message next
 # time I login" through its mnemonic and goes on, n goes on. The button clicks itself a moment
@@ -36,19 +32,19 @@ answer() {
 }
 
 answer "$messages" uu
-[ "$(stored)" -eq 2 ] || fail "expected two file records: $(DISPLAY= "$program" /v 2>&1)"
+[ "$(stored | wc -l)" -eq 2 ] || fail "expected two file records: $(stored)"
 # Nothing changed: no window, and the program ends at once.
 answer "$messages" ""
 
 # A touched file comes back; left ticked, it is not stored and shows again next time.
 touch -d '2026-01-02 03:04:08' "$messages/b_rules.txt"
 answer "$messages" n
-[ "$(stored)" -eq 1 ] || fail "the changed file's stale record was not removed"
+[ "$(stored | wc -l)" -eq 1 ] || fail "the changed file's stale record was not removed"
 answer "$messages" n
 
 # Force mode shows every page regardless of the state, and stores nothing.
 answer "$messages" un /f
-[ "$(stored)" -eq 1 ] || fail "force mode changed the state"
+[ "$(stored | wc -l)" -eq 1 ] || fail "force mode changed the state"
 
 # A folder with "=" in its name: the page is acknowledged and stays away.
 answer "$work/m=dir" u

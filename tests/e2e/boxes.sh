@@ -1,25 +1,27 @@
 #!/usr/bin/env bash
 # Boxes as a window manager sees them: a verbose list taller than the screen keeps its buttons
 # on the screen, and the print boxes have an empty title, not the program's name.
-#   boxes.sh PROGRAM CUPS-ANSWERS
+#   boxes.sh PROGRAM
 set -euo pipefail
 
 program=$1
 [ -x /usr/sbin/cupsd ] || { echo "SKIP: cupsd is not installed"; exit 77; }
-work=$(mktemp -d)
 screen=1280x1024x24
 . "$(dirname "$0")/x11_session.sh"
 
-# A hundred pages: the verbose list of files to display has a hundred lines.
+# A hundred pages: the verbose list of files to display has a hundred lines, one of them wider
+# than the screen, which the box wraps rather than grow.
 mkdir "$work/motd"
 for i in $(seq 100); do
   printf 'Message %d\n' "$i" >"$work/motd/message_number_$i.txt"
 done
+mv "$work/motd/message_number_100.txt" "$work/motd/message_number_100_$(printf 'x%.0s' $(seq 200))"
 start_program /v /f /@ "$work/motd"
 box=$(window_of "Information")
-eval "$(xwininfo -id "$box" | awk '/Absolute upper-left Y:/ {print "top=" $4} /Height:/ {print "height=" $2}')"
-[ "$top" -ge 0 ] && [ $((top + height)) -le 1024 ] ||
-  fail "the list box runs off the 1024-pixel screen: top $top, height $height"
+eval "$(xwininfo -id "$box" | awk '/Absolute upper-left X:/ {print "left=" $4}
+  /Absolute upper-left Y:/ {print "top=" $4} /Width:/ {print "width=" $2} /Height:/ {print "height=" $2}')"
+[ "$left" -ge 0 ] && [ $((left + width)) -le 1280 ] && [ "$top" -ge 0 ] && [ $((top + height)) -le 1024 ] ||
+  fail "the list box runs off the 1280 x 1024 screen: at $left,$top, $width x $height"
 # Its OK button is on the screen and has the focus.
 xdotool windowfocus --sync "$box" key Return
 window_of "Information Page 1 of 100" >/dev/null
@@ -54,8 +56,9 @@ printf '<DefaultPrinter out>\nDeviceURI file:///dev/null\nState Idle\nAccepting 
   >"$cups/etc/printers.conf"
 /usr/sbin/cupsd -f -c "$cups/etc/cupsd.conf" -s "$cups/etc/cups-files.conf" &
 server_pids="$server_pids $!"
-# Its socket is there a moment before it answers on it: wait for an answer.
-wait_for "$2" "$cups/sock" || fail "the private CUPS server did not answer: $(cat "$cups/log/error")"
+# Its socket is there a moment before it listens on it: wait until it says it does.
+wait_for grep -q "Listening to $cups/sock" "$cups/log/error" ||
+  fail "the private CUPS server did not start: $(cat "$cups/log/error")"
 CUPS_SERVER="$cups/sock" print_page
 wait_for grep -qa "message_number_1.txt" "$cups/spool/c00001" || fail "no print job"
 [ -z "$(print_box)" ] || fail "a print box came up although CUPS took the job"

@@ -5,8 +5,7 @@
 #   cli_test.sh PROGRAM
 set -u
 program=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/harness.sh"
 export XDG_STATE_HOME="$work/state"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 failed=0

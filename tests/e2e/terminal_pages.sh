@@ -7,39 +7,28 @@ set -euo pipefail
 program=$1
 command -v tmux >/dev/null || { echo "SKIP: tmux is not installed"; exit 77; }
 examples="$(cd "$(dirname "$0")/../.." && pwd)/examples/motd"
-work=$(mktemp -d)
+. "$(dirname "$0")/harness.sh"
 tmux="tmux -L welcomer-e2e-$$"
-session=0
-trap '$tmux kill-server 2>/dev/null || true; rm -rf "$work"' EXIT
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 
-fail() {
-  echo "FAIL: $*" >&2
-  sed 's/^/  | /' "$work/screen" >&2 2>/dev/null || true
-  exit 1
-}
-
-# Runs the program with the given arguments in a fresh 80 x 24 pane, state in $state. When it
-# ends, the pane shows its exit code and whether line editing and echo are on again.
+# One 80 x 24 pane, which every run of the program takes over afresh. When the program ends,
+# the pane shows its exit code and whether line editing and echo are on again.
+$tmux -f /dev/null new-session -d -s t -x 80 -y 24 "exec sleep 600"
+$tmux set-option -g set-clipboard on
+server_pids=$($tmux display-message -p '#{pid}')
+cat >"$work/run.sh" <<'EOF'
+"$@"
+echo "EXIT=$?"
+echo "MODES=$(stty -a | tr ' ;' '\n\n' | grep -xE -- '-?(icanon|echo)' | tr '\n' ' ')"
+exec sleep 600
+EOF
+# Runs the program with the given arguments, its state where XDG_STATE_HOME says.
 start() {
-  session=$((session + 1))
-  {
-    echo "export XDG_STATE_HOME=$(printf %q "$state")"
-    printf '%q ' "$program" "$@"
-    echo
-    echo 'echo "EXIT=$?"'
-    echo "echo \"MODES=\$(stty -a | tr ' ;' '\n\n' | grep -xE -- '-?(icanon|echo)' | tr '\n' ' ')\""
-    echo 'exec sleep 600'
-  } >"$work/run$session.sh"
-  # The new session starts before the last one goes, so that the server stays up.
-  $tmux -f /dev/null new-session -d -s "t$session" -x 80 -y 24 "bash $work/run$session.sh"
-  $tmux set-option -g set-clipboard on
-  [ "$session" -eq 1 ] || $tmux kill-session -t "t$((session - 1))"
+  $tmux respawn-pane -k -e "XDG_STATE_HOME=$XDG_STATE_HOME" -t t bash "$work/run.sh" "$program" "$@"
 }
-capture() { $tmux capture-pane -p "$@" -t "t$session" >"$work/screen"; }
+capture() { $tmux capture-pane -p "$@" -t t >"$work/screen"; }
 shows() { grep -qE -- "$1" "$work/screen"; }
-# The file records stored for the user, as /v lists them.
-stored() { XDG_STATE_HOME="$state" "$program" /v </dev/null 2>&1 | grep "^Welcomer.File." || true; }
+shown() { capture && shows "$1"; }
 
 # Works through the steps in the pane: "?PATTERN" waits up to twenty seconds (a sanitised build
 # starts slowly) for the screen to show it, "!PATTERN" fails if the screen shows it now, "=CODE"
@@ -49,20 +38,14 @@ steps() {
   local step
   for step in "$@"; do
     case $step in
-      \?*)
-        for _ in $(seq 400); do
-          capture
-          shows "${step:1}" && continue 2
-          sleep 0.05
-        done
-        fail "the screen never showed '${step:1}'" ;;
+      \?*) wait_for shown "${step:1}" || fail "the screen never showed '${step:1}'" ;;
       \!*) ! shows "${step:1}" || fail "the screen shows '${step:1}'" ;;
       =*)
         steps "?^MODES="
         shows "^EXIT=${step:1}\$" || fail "expected exit code ${step:1}"
         shows "^MODES=icanon echo ?\$" || fail "the terminal's modes were not restored" ;;
       \#*) [ "$(stored | wc -l)" -eq "${step:1}" ] || fail "stored: $(stored)" ;;
-      *) $tmux send-keys -t "t$session" "$step" ;;
+      *) $tmux send-keys -t t "$step" ;;
     esac
   done
 }
@@ -76,7 +59,7 @@ pages=("$m/a_one.txt" "$m/b_two.txt" "$m/c_three.txt")
 
 # n on the first page and Enter on the others stores exactly the first page's record; the next
 # login shows only the other two.
-state="$work/state1"
+export XDG_STATE_HOME="$work/state1"
 start "${pages[@]}"
 steps "?^First page" "?^Page 1 of 3: .*/a_one.txt" "?\[Y/n\]" n "?^Page 2 of 3: .*/b_two.txt" \
   Enter "?^Page 3 of 3: .*/c_three.txt" Enter =0 "#1"
@@ -88,12 +71,12 @@ echo "ok   answers are stored and the next login shows the rest"
 # Ctrl-C and Ctrl-D in the middle store what was answered and leave the terminal usable. A page
 # that went away meanwhile is named, and asks nothing.
 for stop in C-c C-d; do
-  state="$work/state-$stop"
+  export XDG_STATE_HOME="$work/state-$stop"
   start "${pages[@]}"
   steps "?^Page 1 of 3" n "?^Page 2 of 3" "$stop" =0 "!^Page 3 of 3" "#1"
 done
 cp "$m/a_one.txt" "$work/gone.txt"
-state="$work/state2"
+export XDG_STATE_HOME="$work/state2"
 start "$m/a_one.txt" "$work/gone.txt"
 steps "?\[Y/n\]"
 mv "$work/gone.txt" "$work/went.txt"
@@ -106,13 +89,13 @@ escapes="$m/"$'\033]0;x\007'
 printf 'Title\033]0;pwned\007 red\033[31m colour \033[1;1Hmoved clip\033]52;c;cHduZWQ=\007 end\n' \
   >"$escapes"
 start /nt $'&please \033[1mread' "$escapes"
-title=$($tmux display-message -p -t "t$session" '#{pane_title}')
+title=$($tmux display-message -p -t t '#{pane_title}')
 steps "?^please \^\[\[1mread \[Y/n\]" \
   '?\^\[\]0;pwned\^G red\^\[\[31m colour \^\[\[1;1Hmoved clip\^\[\]52;c;cHduZWQ=\^G end'
 head -n1 "$work/screen" | grep -q "/\^\[\]0;x\^G\$" || fail "the heading was overwritten"
 capture -e
 shows $'\033\\[[0-9;]*3[0-7]m' && fail "a colour reached the terminal"
-[ "$($tmux display-message -p -t "t$session" '#{pane_title}')" = "$title" ] || fail "title changed"
+[ "$($tmux display-message -p -t t '#{pane_title}')" = "$title" ] || fail "title changed"
 [ -z "$($tmux list-buffers)" ] || fail "the clipboard was written"
 echo "ok   escape sequences are shown, not obeyed"
 
@@ -125,7 +108,7 @@ echo "ok   a long page pages at the pane's height"
 
 # A picture is announced, copied so that the announcement wraps at the same place whatever the
 # checkout's path; wrapped at a blank, it reads whole once its lines are joined again.
-state="$work/state3"
+export XDG_STATE_HOME="$work/state3"
 cp "$examples/c_logo.bmp" "$work/c_logo.bmp"
 start "$work/c_logo.bmp"
 steps "?^Picture .*/c_logo.bmp, 96 x 48 pixels: it can"

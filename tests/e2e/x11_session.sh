@@ -1,31 +1,13 @@
 # Sourced by the end-to-end tests that drive the window: a private X server, a private state
-# folder, and helpers to find windows and wait for the program. Expects $program, $work (a fresh
-# folder) and, when set, $screen (the screen's size; 1024x768x24 otherwise); sets DISPLAY,
-# XDG_STATE_HOME and XDG_RUNTIME_DIR.
+# folder, and helpers to find windows and wait for the program. Expects $program and, when set,
+# $work (a folder of the caller's; a fresh one otherwise) and $screen (the screen's size;
+# 1024x768x24 otherwise); sets DISPLAY, XDG_STATE_HOME and XDG_RUNTIME_DIR.
 
 for tool in Xvfb xdotool xprop xwininfo; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 
-# The servers started for the test: Xvfb and whatever else the test adds.
-server_pids=
-program_pid=
-cleanup() {
-  for pid in $program_pid $server_pids; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-# Waits up to twenty seconds (a sanitised build starts slowly) for a command to succeed.
-wait_for() {
-  for _ in $(seq 400); do
-    "$@" >/dev/null 2>&1 && return 0
-    sleep 0.05
-  done
-  return 1
-}
+. "$(dirname "${BASH_SOURCE[0]}")/harness.sh"
 
 # The server picks a free display number itself and tells it on a file descriptor. Without
 # -noreset it resets whenever its last client leaves (each xdotool call, each run of the

@@ -113,11 +113,5 @@ INSTANTIATE_TEST_SUITE_P(
                              false, "OK", "R&D\u2028x", -1, false}),
     testing::kRowName);
 
-TEST(MnemonicLabel, LongLinesWrapWithinTheWidth) {
-  MnemonicLabel wrapped(QStringLiteral("word ").repeated(60), 200);
-  EXPECT_GT(wrapped.TextLayout().lineCount(), 1);
-  EXPECT_LE(wrapped.sizeHint().width(), 200);
-}
-
 }  // namespace
 }  // namespace welcomer

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QBuffer>
 #include <QImage>
 #include <QTest>
 
@@ -27,17 +26,6 @@ inline std::ostream& operator<<(std::ostream& os, const NamedRow& row) {
 }
 inline constexpr auto kRowName = [](const auto& info) { return std::string(info.param.name); };
 
-/// A red picture in the given format, as a file's bytes.
-inline std::string PictureBytes(const char* format, QSize size) {
-  QImage picture(size, QImage::Format_RGB32);
-  picture.fill(Qt::red);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  EXPECT_TRUE(picture.save(&buffer, format)) << format;
-  return bytes.toStdString();
-}
-
 /// Records every box, and answers No.
 class RecordingBoxes : public BoxPresenter {
  public:
@@ -48,14 +36,10 @@ class RecordingBoxes : public BoxPresenter {
   std::vector<BoxRequest> shown;
 };
 
-/// A print service that refuses every file, and remembers what it was given.
-class FakeFilePrintService : public FilePrintService {
+/// A print service that refuses every file, so that the window prints itself.
+class RefusingFilePrintService : public FilePrintService {
  public:
-  bool PrintFile(const std::string& path) override {
-    files.push_back(path);
-    return false;
-  }
-  std::vector<std::string> files;
+  bool PrintFile(const std::string&) override { return false; }
 };
 
 /// Records the printing layer's calls as text ("begin-text", "line:<text>", ...) and fails at
@@ -93,30 +77,13 @@ class RecordingPrintingLayer : public PrintingLayer {
   }
 };
 
-/// The in-memory directory, which also logs its batches of changes.
-class RecordingClient : public FakeNetWareClient {
- public:
-  void BeginChanges() override { calls.push_back({"begin", "", "", {}, ""}); }
-  bool EndChanges() override {
-    calls.push_back({"end", "", "", {}, ""});
-    return true;
-  }
-  /// "begin", each value added, "end", as they came.
-  std::vector<std::string> Log() const {
-    std::vector<std::string> log;
-    for (const Call& call : calls)
-      log.push_back(call.operation == "add" ? call.value : call.operation);
-    return log;
-  }
-};
-
-/// A window on pages written into a temporary folder, storing into a RecordingClient; every
+/// A window on pages written into a temporary folder, storing into the in-memory directory; every
 /// other service is a fake but the file reader. Pages are listed by their upper-cased paths, as
 /// start-up lists them.
 class WindowFixture : public ::testing::Test {
  protected:
   WindowFixture() {
-    auto owned = std::make_unique<RecordingClient>();
+    auto owned = std::make_unique<FakeNetWareClient>();
     client = owned.get();
     state.NetWareClient = std::move(owned);
   }
@@ -131,6 +98,13 @@ class WindowFixture : public ::testing::Test {
                       const std::string& stamp = "1 1") {
     dir.WriteFile(name, content);
     return ListPage(name, stamp);
+  }
+  /// Lists a page holding a red picture in the given format.
+  std::string AddPicture(const std::string& name, const char* format, QSize size) {
+    QImage picture(size, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    EXPECT_TRUE(picture.save(QString::fromStdString(dir / name), format)) << format;
+    return ListPage(name);
   }
 
   /// Opens the window, shown unless a printing layer of its own is given.
@@ -148,10 +122,10 @@ class WindowFixture : public ::testing::Test {
 
   TempDir dir;
   RunState state;
-  RecordingClient* client;
+  FakeNetWareClient* client;
   RecordingBoxes boxes;
   DiskPageFileReader files;
-  FakeFilePrintService filePrinting;
+  RefusingFilePrintService filePrinting;
   RecordingPrintingLayer printing;
   std::unique_ptr<TMain> window;
 };
