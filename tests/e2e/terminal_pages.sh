@@ -8,7 +8,8 @@ program=$1
 command -v tmux >/dev/null || { echo "SKIP: tmux is not installed"; exit 77; }
 examples="$(cd "$(dirname "$0")/../.." && pwd)/examples/motd"
 . "$(dirname "$0")/harness.sh"
-tmux="tmux -L welcomer-e2e-$$"
+# The server's socket lives in the work folder, so that it goes with it.
+tmux="tmux -S $work/tmux.socket"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 
 # One 80 x 24 pane, which every run of the program takes over afresh. When the program ends,
