@@ -5,10 +5,15 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "platform/Display.h"
 
@@ -40,8 +45,44 @@ bool LoadXcb(Xcb& xcb) {
   return xcb.connect && xcb.hasError && xcb.disconnect;
 }
 
-// How long a compositor may take to answer; one that never does must not hold up the login.
+// How long a display may take to answer; one that never does must not hold up the login.
 constexpr int kWaylandAnswerMilliseconds = 2000;
+constexpr std::chrono::seconds kX11AnswerTime{3};
+
+// An X connection being made on a thread of its own, shared by the thread and the probe.
+struct X11Attempt {
+  std::mutex mutex;
+  std::condition_variable done;
+  bool finished = false;
+  bool abandoned = false;  ///< the probe stopped waiting; a late connection is the thread's
+  xcb_connection_t* connection = nullptr;
+};
+
+// Connects to the display of DISPLAY; null when it did not answer within kX11AnswerTime.
+// xcb_connect waits for the server's answer without a limit, and a server that lets the
+// connection in and then keeps silent (stopped, or wedged) would hold the login for ever. So it
+// runs on a thread that is left behind when the time is up: it ends with the process, or closes
+// the connection should the answer come late.
+xcb_connection_t* ConnectInTime(const Xcb& xcb) {
+  auto attempt = std::make_shared<X11Attempt>();
+  std::thread([attempt, xcb] {
+    xcb_connection_t* connection = xcb.connect(nullptr, nullptr);
+    std::lock_guard<std::mutex> lock(attempt->mutex);
+    if (attempt->abandoned) {
+      xcb.disconnect(connection);
+      return;
+    }
+    attempt->connection = connection;
+    attempt->finished = true;
+    attempt->done.notify_one();
+  }).detach();
+  std::unique_lock<std::mutex> lock(attempt->mutex);
+  if (!attempt->done.wait_for(lock, kX11AnswerTime, [&] { return attempt->finished; })) {
+    attempt->abandoned = true;
+    return nullptr;
+  }
+  return attempt->connection;
+}
 
 // Asks the compositor for a round trip, as every Wayland client does first: wl_display.sync
 // (object 1, request 0) with a new callback object 2, answered by wl_callback.done on object 2.
@@ -77,7 +118,9 @@ bool PosixDisplayEnvironment::X11Answers() {
   if (x11Connection_ != nullptr || Variable("DISPLAY") == nullptr || !LoadXcb(xcb))
     return x11Connection_ != nullptr;
   // A whole connection, authorisation included: a socket that merely accepts is not enough.
-  xcb_connection_t* connection = xcb.connect(nullptr, nullptr);
+  xcb_connection_t* connection = ConnectInTime(xcb);
+  if (connection == nullptr)
+    return false;
   if (xcb.hasError(connection) != 0) {
     xcb.disconnect(connection);
     return false;
