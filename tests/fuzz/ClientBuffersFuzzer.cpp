@@ -17,6 +17,7 @@
 
 #include "client/ClientErrors.h"
 #include "netware/ClientAbi.h"
+#include "tests/client/ClientCalls.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "tests/support/TempDir.h"
 
@@ -24,9 +25,9 @@ namespace {
 
 constexpr uint32_t kVerbRead = 3;
 constexpr uint32_t kVerbModify = 9;
-constexpr uint32_t kAddValue = 2;
-constexpr uint32_t kRemoveValue = 3;
-constexpr uint32_t kCaseIgnoreString = 3;
+using welcomer::testing::kAddValue;
+using welcomer::testing::kCiString;
+using welcomer::testing::kRemoveValue;
 constexpr int32_t kNoMoreIterations = -1;
 
 std::string stateHome;
@@ -131,7 +132,7 @@ class Session {
     size_t put = 0;
     for (int i = in_.ConsumeIntegralInRange(1, 3); i > 0; --i) {
       const std::string value = Value();
-      if (NWDSPutAttrVal(context_, request, kCaseIgnoreString, Terminated(value).get()) != 0)
+      if (NWDSPutAttrVal(context_, request, kCiString, Terminated(value).get()) != 0)
         continue;
       ++put;
       const auto same = std::find_if(after.begin(), after.end(), [&](const std::string& there) {
